@@ -1,0 +1,105 @@
+// Finding the client library's file and its functions.
+#include "data/ClientLibrary.h"
+
+#include "data/DatabaseError.h"
+#include "data/MysqlApi.h"
+
+#include <optional>
+
+namespace data {
+
+namespace {
+
+template <typename Function>
+void resolve(const platform::SharedLibrary& library, const char* name, Function& target)
+{
+    target = reinterpret_cast<Function>(library.symbol(name));
+    if (!target)
+        throw DatabaseError(0, "The client library " + library.fileName() + " has no function " + name);
+}
+
+std::unique_ptr<MysqlApi> resolveApi(const platform::SharedLibrary& library)
+{
+    auto api = std::make_unique<MysqlApi>();
+    // mysql_library_init and mysql_library_end are macros over these two names.
+    resolve(library, "mysql_server_init", api->server_init);
+    resolve(library, "mysql_server_end", api->server_end);
+    resolve(library, "mysql_init", api->init);
+    resolve(library, "mysql_options", api->options);
+    resolve(library, "mysql_real_connect", api->real_connect);
+    resolve(library, "mysql_close", api->close);
+    resolve(library, "mysql_real_query", api->real_query);
+    resolve(library, "mysql_store_result", api->store_result);
+    resolve(library, "mysql_free_result", api->free_result);
+    resolve(library, "mysql_fetch_row", api->fetch_row);
+    resolve(library, "mysql_fetch_lengths", api->fetch_lengths);
+    resolve(library, "mysql_num_fields", api->num_fields);
+    resolve(library, "mysql_field_count", api->field_count);
+    resolve(library, "mysql_affected_rows", api->affected_rows);
+    resolve(library, "mysql_errno", api->error_number);
+    resolve(library, "mysql_error", api->error_text);
+    return api;
+}
+
+// Libraries in use. The program has one thread, so this needs no lock; a library is
+// ended and unloaded when its last user goes.
+std::vector<std::weak_ptr<const ClientLibrary>>& librariesInUse()
+{
+    static std::vector<std::weak_ptr<const ClientLibrary>> libraries;
+    return libraries;
+}
+
+std::shared_ptr<const ClientLibrary> libraryInUse(const platform::SharedLibrary& loaded)
+{
+    for (const std::weak_ptr<const ClientLibrary>& entry : librariesInUse()) {
+        std::shared_ptr<const ClientLibrary> library = entry.lock();
+        if (library && library->nativeHandle() == loaded.nativeHandle())
+            return library;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+const std::vector<std::string>& ClientLibrary::defaultNames()
+{
+#if defined(_WIN32)
+    static const std::vector<std::string> names = {"libmysql41.dll", "libmysql.dll"};
+#else
+    static const std::vector<std::string> names = {"libmariadb.so.3", "libmysqlclient.so.21"};
+#endif
+    return names;
+}
+
+std::shared_ptr<const ClientLibrary> ClientLibrary::acquire(const std::vector<std::string>& names)
+{
+    std::string failures;
+    std::optional<platform::SharedLibrary> loaded = platform::SharedLibrary::loadFirst(names, &failures);
+    if (!loaded)
+        throw DatabaseError(0, "The MySQL client library cannot be loaded: " +
+                                   (failures.empty() ? std::string("no file name to try") : failures));
+
+    if (std::shared_ptr<const ClientLibrary> library = libraryInUse(*loaded))
+        return library;  // `loaded` only raised the loader's count; it drops it again
+
+    std::unique_ptr<MysqlApi> api = resolveApi(*loaded);
+    if (api->server_init(0, nullptr, nullptr) != 0)
+        throw DatabaseError(0, "The MySQL client library " + loaded->fileName() + " failed to initialise");
+
+    std::shared_ptr<const ClientLibrary> library(new ClientLibrary(std::move(*loaded), std::move(api)));
+    std::erase_if(librariesInUse(), [](const auto& entry) { return entry.expired(); });
+    librariesInUse().push_back(library);
+    return library;
+}
+
+ClientLibrary::ClientLibrary(platform::SharedLibrary library, std::unique_ptr<MysqlApi> api)
+    : library_(std::move(library)), api_(std::move(api))
+{
+}
+
+ClientLibrary::~ClientLibrary()
+{
+    api_->server_end();
+}
+
+}  // namespace data

@@ -1,0 +1,40 @@
+// The MySQL client library, loaded at run time and shared by every open connection.
+#pragma once
+
+#include "platform/SharedLibrary.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace data {
+
+struct MysqlApi;  // the client functions this program calls; see MysqlApi.h
+
+class ClientLibrary {
+public:
+    // The file names tried in order: "libmariadb.so.3" then "libmysqlclient.so.21";
+    // a Windows build tries "libmysql41.dll" then "libmysql.dll".
+    static const std::vector<std::string>& defaultNames();
+
+    // Loads the first of `names` that loads and initialises it; when that file is already
+    // in use, returns the object that owns it, so that it is initialised and ended once.
+    // Throws DatabaseError when none of the names can be used.
+    static std::shared_ptr<const ClientLibrary> acquire(const std::vector<std::string>& names);
+
+    ~ClientLibrary();
+    ClientLibrary(const ClientLibrary&) = delete;
+    ClientLibrary& operator=(const ClientLibrary&) = delete;
+
+    const MysqlApi& api() const noexcept { return *api_; }
+    const std::string& fileName() const noexcept { return library_.fileName(); }
+    const void* nativeHandle() const noexcept { return library_.nativeHandle(); }
+
+private:
+    ClientLibrary(platform::SharedLibrary library, std::unique_ptr<MysqlApi> api);
+
+    platform::SharedLibrary library_;
+    std::unique_ptr<MysqlApi> api_;
+};
+
+}  // namespace data

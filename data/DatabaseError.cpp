@@ -1,0 +1,33 @@
+// Classification of the database layer's errors.
+#include "data/DatabaseError.h"
+
+#include <algorithm>
+#include <array>
+
+namespace data {
+
+namespace {
+
+// Client errors when the server closes the socket or stops answering, and the
+// server's own notice sent to a session that another session killed.
+constexpr std::array<unsigned, 4> kSessionLostNumbers = {
+    2006,  // server has gone away
+    2013,  // lost connection to server during query
+    2055,  // lost connection to server at '%s', system error
+    1927,  // connection was killed
+};
+
+}  // namespace
+
+DatabaseError::DatabaseError(unsigned number, const std::string& text)
+    : std::runtime_error(text), number_(number)
+{
+}
+
+bool DatabaseError::sessionLost() const noexcept
+{
+    return std::find(kSessionLostNumbers.begin(), kSessionLostNumbers.end(), number_) !=
+           kSessionLostNumbers.end();
+}
+
+}  // namespace data

@@ -1,0 +1,111 @@
+// A small scanner that knows where a semicolon ends a statement and where it is text.
+#include "data/SqlText.h"
+
+namespace data {
+
+namespace {
+
+enum class Context { Code, SingleQuoted, DoubleQuoted, Backquoted, LineComment, BlockComment };
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// "--" opens a comment only when a blank, a control character or the end follows it.
+bool opensDashComment(std::string_view text, size_t i)
+{
+    if (text[i] != '-' || i + 1 >= text.size() || text[i + 1] != '-')
+        return false;
+    return i + 2 >= text.size() || static_cast<unsigned char>(text[i + 2]) <= ' ';
+}
+
+std::string_view trimmed(std::string_view piece)
+{
+    while (!piece.empty() && isBlank(piece.front()))
+        piece.remove_prefix(1);
+    while (!piece.empty() && isBlank(piece.back()))
+        piece.remove_suffix(1);
+    return piece;
+}
+
+void keepPiece(std::vector<std::string>& pieces, std::string_view piece)
+{
+    piece = trimmed(piece);
+    if (!piece.empty())
+        pieces.emplace_back(piece);
+}
+
+// Moves past the character at `i` inside a quoted string; returns the next context.
+// A backslash escapes the character after it; a doubled quote stands for itself and
+// needs no care here, since it closes and at once reopens the string.
+Context scanQuoted(std::string_view text, size_t& i, char quote, Context self)
+{
+    if (text[i] == '\\') {
+        ++i;
+        return self;
+    }
+    return text[i] == quote ? Context::Code : self;
+}
+
+}  // namespace
+
+std::vector<std::string> splitStatements(std::string_view text)
+{
+    std::vector<std::string> pieces;
+    Context context = Context::Code;
+    size_t pieceStart = 0;
+
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        switch (context) {
+        case Context::Code:
+            if (c == ';') {
+                keepPiece(pieces, text.substr(pieceStart, i - pieceStart));
+                pieceStart = i + 1;
+            } else if (c == '\'') {
+                context = Context::SingleQuoted;
+            } else if (c == '"') {
+                context = Context::DoubleQuoted;
+            } else if (c == '`') {
+                context = Context::Backquoted;
+            } else if (c == '#' || opensDashComment(text, i)) {
+                context = Context::LineComment;
+            } else if (c == '/' && i + 1 < text.size() && text[i + 1] == '*') {
+                context = Context::BlockComment;
+                ++i;
+            }
+            break;
+        case Context::SingleQuoted:
+            context = scanQuoted(text, i, '\'', context);
+            break;
+        case Context::DoubleQuoted:
+            context = scanQuoted(text, i, '"', context);
+            break;
+        case Context::Backquoted:
+            if (c == '`')
+                context = Context::Code;
+            break;
+        case Context::LineComment:
+            if (c == '\n' || c == '\r')
+                context = Context::Code;
+            break;
+        case Context::BlockComment:
+            if (c == '*' && i + 1 < text.size() && text[i + 1] == '/') {
+                context = Context::Code;
+                ++i;
+            }
+            break;
+        }
+    }
+    keepPiece(pieces, text.substr(pieceStart));
+    return pieces;
+}
+
+std::string firstStatement(std::string_view text)
+{
+    std::vector<std::string> pieces = splitStatements(text);
+    return pieces.empty() ? std::string() : std::move(pieces.front());
+}
+
+}  // namespace data

@@ -1,0 +1,27 @@
+// The data module's fixed set-up and its one operation of its own.
+#include "data/uDM.h"
+
+#include <exception>
+
+namespace {
+
+// The session speaks Windows-1250, so names read from the server go back unchanged.
+constexpr const char kCodePageProperty[] = "Codepage=cp1250";
+
+}  // namespace
+
+TDM::TDM()
+{
+    conMain.Properties = {kCodePageProperty};
+}
+
+bool TDM::OpenQuery(data::Query& query, const std::string& sql)
+{
+    try {
+        query.setSql(sql);
+        query.open();
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}

@@ -1,0 +1,24 @@
+// The data module: the program's one gateway to the database server.
+#pragma once
+
+#include "data/Connection.h"
+#include "data/Query.h"
+
+#include <string>
+
+class TDM {
+public:
+    TDM();
+    TDM(const TDM&) = delete;
+    TDM& operator=(const TDM&) = delete;
+    // Destroying the module closes an open session (the statement objects go first).
+    ~TDM() = default;
+
+    // Gives `query` the text `sql` and opens it. True when that worked; false on any
+    // error, which goes no further.
+    bool OpenQuery(data::Query& query, const std::string& sql);
+
+    data::Connection conMain;
+    data::Query qryServer{conMain};
+    data::Query qryTmp{conMain};
+};

@@ -1,0 +1,40 @@
+// A shared library loaded by file name at run time, closed when its owner goes away.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+class SharedLibrary {
+public:
+    // Tries each name in order and keeps the first that loads; nullopt when none does.
+    // `failures` collects the loader's reason for each name that did not load.
+    static std::optional<SharedLibrary> loadFirst(const std::vector<std::string>& names,
+                                                  std::string* failures = nullptr);
+
+    SharedLibrary(SharedLibrary&&) noexcept = default;
+    SharedLibrary& operator=(SharedLibrary&&) noexcept = default;
+    SharedLibrary(const SharedLibrary&) = delete;
+    SharedLibrary& operator=(const SharedLibrary&) = delete;
+    ~SharedLibrary() = default;
+
+    // The address of an exported symbol, or nullptr when the library has none of that name.
+    void* symbol(const char* name) const noexcept;
+    const std::string& fileName() const noexcept { return fileName_; }
+    // The loader hands out the same handle for every load of one file.
+    const void* nativeHandle() const noexcept { return handle_.get(); }
+
+private:
+    struct Closer {
+        void operator()(void* handle) const noexcept;
+    };
+    SharedLibrary(void* handle, std::string fileName);
+
+    std::unique_ptr<void, Closer> handle_;
+    std::string fileName_;
+};
+
+}  // namespace platform

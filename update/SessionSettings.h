@@ -1,0 +1,16 @@
+// The fixed account and session settings, assigned before every connect attempt.
+#pragma once
+
+#include <string>
+
+namespace data {
+class Connection;
+}
+
+namespace update {
+
+// Assigns, in this order, HostName, Port, User, Password, Protocol and Database.
+// Only the host varies; `hostName` is in Windows-1250.
+void assignSessionSettings(data::Connection& connection, const std::string& hostName);
+
+}  // namespace update
