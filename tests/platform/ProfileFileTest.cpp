@@ -1,0 +1,168 @@
+// Tests of the profile file reader: the lookup rules over text, and reading real files.
+#include "platform/ProfileFile.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace std::string_literals;
+using platform::kProfileValueMaxLength;
+using platform::profileStringFromText;
+using platform::readProfileString;
+
+struct LookupCase {
+    const char* description;
+    std::string text;
+    std::string section;
+    std::string key;
+    std::string defaultValue;
+    std::string expected;
+};
+
+const std::string kLongValue(kProfileValueMaxLength + 500, 'x');
+const std::string kLongestValue(kProfileValueMaxLength, 'x');
+
+std::vector<LookupCase> lookupCases()
+{
+    return {
+        // Line ends
+        {"CRLF ends lines", "[S]\r\nk=v\r\nj=w\r\n", "S", "j", "def", "w"},
+        {"lone CR ends lines", "[S]\rk=v\rj=w", "S", "j", "def", "w"},
+        {"lone LF ends lines", "[S]\nk=v\nj=w", "S", "j", "def", "w"},
+        {"CR does not stay on the value", "[S]\r\nk=v\r\n", "S", "k", "def", "v"},
+
+        // Blanks
+        {"blanks trimmed around names and value", " \t[ \tS \t] \t\n \tk \t= \t v w \t\n", "S", "k", "def",
+         "v w"},
+        {"blank-only value is empty", "[S]\nk= \t \n", "S", "k", "def", ""},
+
+        // Section lines
+        {"section name ends at the last ]", "[a]b]\nk=v", "a]b", "k", "def", "v"},
+        {"text after the closing ] is ignored", "[S] trailing ; note\nk=v", "S", "k", "def", "v"},
+        {"unclosed [ names the rest of the line", "[S \nk=v", "S", "k", "def", "v"},
+        {"keys before any section belong to none", "k=v\n[S]\n", "S", "k", "def", "def"},
+        {"key of the previous section is not found", "[A]\nk=v\n[S]\nj=w", "S", "k", "def", "def"},
+        {"key of the next section is not found", "[S]\nj=w\n[A]\nk=v", "S", "k", "def", "def"},
+
+        // Key lines
+        {"first = splits key from value", "[S]\nk=a=b", "S", "k", "def", "a=b"},
+        {"line without = yields nothing, search goes on", "[S]\nk\nk=v", "S", "k", "def", "v"},
+        {"line without = alone gives the default", "[S]\nk\n", "S", "k", "def", "def"},
+        {"key name must match whole", "[S]\nkey=v\nk2=w", "S", "k", "def", "def"},
+
+        // Comments
+        {"; line is a comment", "[S]\n;k=c\nk=v", "S", "k", "def", "v"},
+        {"; after blanks is a comment", "[S]\n \t;k=c\n", "S", "k", "def", "def"},
+        {"; before a section hides it", ";[S]\nk=v", "S", "k", "def", "def"},
+        {"# is an ordinary key character", "[S]\n#k=v", "S", "#k", "def", "v"},
+        {"; inside a value is kept", "[S]\nk=v ; note", "S", "k", "def", "v ; note"},
+
+        // Letter case
+        {"section and key ignore ASCII case", "[dataBASE]\nUserName=v", "DATABASE", "username", "def", "v"},
+        {"letters above ASCII compare as bytes", "[S]\n\xC8=v", "S", "\xE8", "def", "def"},
+
+        // First match wins
+        {"first matching key wins", "[S]\nk=1\nK=2", "S", "k", "def", "1"},
+        {"later section of the same name is not searched", "[S]\nj=1\n[s]\nk=2", "S", "k", "def", "def"},
+
+        // Quotes
+        {"double quotes removed", "[S]\nk=\"a b\"", "S", "k", "def", "a b"},
+        {"single quotes removed", "[S]\nk='a b'", "S", "k", "def", "a b"},
+        {"blanks inside quotes kept", "[S]\nk= \" a \" ", "S", "k", "def", " a "},
+        {"only one pair removed", "[S]\nk=\"\"a\"\"", "S", "k", "def", "\"a\""},
+        {"empty quotes give empty text", "[S]\nk=\"\"", "S", "k", "def", ""},
+        {"different quotes kept", "[S]\nk=\"a'", "S", "k", "def", "\"a'"},
+        {"lone quote kept", "[S]\nk=\"", "S", "k", "def", "\""},
+        {"opening quote only kept", "[S]\nk=\"a", "S", "k", "def", "\"a"},
+        {"quotes inside the value kept", "[S]\nk=a\"b\"", "S", "k", "def", "a\"b\""},
+
+        // Empty and missing
+        {"empty value gives empty text, not the default", "[S]\nk=", "S", "k", "def", ""},
+        {"missing section gives the default", "[A]\nk=v", "S", "k", "def", "def"},
+        {"empty text gives the default", "", "S", "k", "def", "def"},
+
+        // Length
+        {"long value cut", "[S]\nk=" + kLongValue, "S", "k", "def", kLongestValue},
+        {"value of the maximum length kept", "[S]\nk=" + kLongestValue, "S", "k", "def", kLongestValue},
+        {"quotes removed before cutting", "[S]\nk=\"" + kLongestValue + "\"", "S", "k", "def", kLongestValue},
+        {"long default cut", "", "S", "k", kLongValue, kLongestValue},
+
+        // Byte-order mark
+        {"UTF-8 BOM at the start skipped", "\xEF\xBB\xBF[DATABASE]\nk=v", "DATABASE", "k", "def", "v"},
+        {"BOM after the start is not skipped", "\n\xEF\xBB\xBF[S]\nk=v", "S", "k", "def", "def"},
+        {"partial BOM is not skipped", "\xEF\xBB[S]\nk=v", "S", "k", "def", "def"},
+        {"BOM bytes inside a value kept", "[S]\nk=\xEF\xBB\xBFv", "S", "k", "def", "\xEF\xBB\xBFv"},
+
+        // Bytes
+        {"Windows-1250 bytes pass through", "[\xC8\x61s]\nk=\xE8\x9A\xFD", "\xC8\x61s", "k", "def",
+         "\xE8\x9A\xFD"},
+        {"NUL inside a value is an ordinary byte", "[S]\nk=a\0b\nj=w"s, "S", "k", "def", "a\0b"s},
+        {"NUL does not end the line", "[S]\0\nk=v"s, "S", "k", "def", "v"},
+    };
+}
+
+TEST(ProfileStringFromText, FollowsTheLookupRules)
+{
+    for (const auto& row : lookupCases()) {
+        SCOPED_TRACE(row.description);
+        EXPECT_EQ(profileStringFromText(row.text, row.section, row.key, row.defaultValue), row.expected);
+    }
+}
+
+// Each test gets its own empty directory, removed afterwards.
+class ReadProfileString : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        const auto* test = testing::UnitTest::GetInstance()->current_test_info();
+        dir_ = std::filesystem::path(testing::TempDir()) / ("ProfileFileTest_"s + test->name());
+        std::filesystem::remove_all(dir_);
+        std::filesystem::create_directories(dir_);
+    }
+
+    void TearDown() override { std::filesystem::remove_all(dir_); }
+
+    std::filesystem::path writeFile(const std::string& bytes) const
+    {
+        const auto path = dir_ / "settings.ini";
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
+    }
+
+    std::filesystem::path dir_;
+};
+
+TEST_F(ReadProfileString, MissingFileGivesTheDefault)
+{
+    EXPECT_EQ(readProfileString(dir_ / "absent.ini", "DATABASE", "Server", "def"), "def");
+    EXPECT_EQ(readProfileString(dir_ / "absent.ini", "DATABASE", "Server", kLongValue), kLongestValue);
+}
+
+TEST_F(ReadProfileString, UnreadablePathGivesTheDefault)
+{
+    EXPECT_EQ(readProfileString(dir_, "DATABASE", "Server", "def"), "def");
+}
+
+// Written the way a Windows editor saves it: BOM, CRLF, and a NUL left in an earlier
+// section that must not stop the reading.
+TEST_F(ReadProfileString, ReadsAWindowsSavedFile)
+{
+    const auto path = writeFile("\xEF\xBB\xBF[DATABASE]\r\n"
+                                "Server = db1\r\n"
+                                "User=\"Jan \xC8\x65rn\xFD\"\r\n"
+                                "\r\n"
+                                "[OTHER]\r\nx=\0\r\n"s
+                                "[Paths]\r\nImport=c:\\data\\import\r\n");
+
+    EXPECT_EQ(readProfileString(path, "database", "server", "def"), "db1");
+    EXPECT_EQ(readProfileString(path, "DATABASE", "User", "def"), "Jan \xC8\x65rn\xFD");
+    EXPECT_EQ(readProfileString(path, "Paths", "Import", "def"), "c:\\data\\import");
+    EXPECT_EQ(readProfileString(path, "DATABASE", "Password", "def"), "def");
+}
+
+}  // namespace

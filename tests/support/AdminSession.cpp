@@ -1,0 +1,178 @@
+// The administrator's session over the client library linked in directly.
+#include "tests/support/AdminSession.h"
+
+#include <gtest/gtest.h>
+#include <mysql.h>
+
+#include <array>
+#include <stdexcept>
+
+namespace testing_support {
+
+namespace {
+
+constexpr const char kSocket[] = "/run/mysqld/mysqld.sock";
+
+[[noreturn]] void fail(MYSQL* handle, std::string_view what)
+{
+    throw std::runtime_error("admin session: " + std::string(what) + ": " + mysql_error(handle));
+}
+
+}  // namespace
+
+AdminSession::AdminSession(const char* characterSet) : handle_(mysql_init(nullptr))
+{
+    mysql_options(handle_, MYSQL_SET_CHARSET_NAME, characterSet);
+    if (!mysql_real_connect(handle_, "localhost", "root", nullptr, nullptr, 0, kSocket, 0)) {
+        std::string reason = mysql_error(handle_);
+        mysql_close(handle_);
+        throw std::runtime_error("admin session: connect: " + reason);
+    }
+}
+
+AdminSession::~AdminSession()
+{
+    mysql_close(handle_);
+}
+
+void AdminSession::exec(std::string_view sql)
+{
+    if (mysql_real_query(handle_, sql.data(), sql.size()) != 0)
+        fail(handle_, sql);
+    if (MYSQL_RES* result = mysql_store_result(handle_))
+        mysql_free_result(result);
+}
+
+Rows AdminSession::rows(std::string_view sql)
+{
+    if (mysql_real_query(handle_, sql.data(), sql.size()) != 0)
+        fail(handle_, sql);
+    MYSQL_RES* result = mysql_store_result(handle_);
+    if (!result)
+        fail(handle_, sql);
+    Rows rows;
+    const unsigned columns = mysql_num_fields(result);
+    while (MYSQL_ROW row = mysql_fetch_row(result)) {
+        const unsigned long* lengths = mysql_fetch_lengths(result);
+        std::vector<std::string>& values = rows.emplace_back();
+        for (unsigned i = 0; i < columns; ++i)
+            values.emplace_back(row[i] ? std::string(row[i], lengths[i]) : std::string("NULL"));
+    }
+    mysql_free_result(result);
+    return rows;
+}
+
+std::string AdminSession::scalar(std::string_view sql)
+{
+    Rows result = rows(sql);
+    if (result.empty() || result.front().empty())
+        throw std::runtime_error("admin session: no value from " + std::string(sql));
+    return result.front().front();
+}
+
+unsigned long AdminSession::connectionId()
+{
+    return mysql_thread_id(handle_);
+}
+
+std::string identifier(std::string_view name)
+{
+    std::string quoted = "`";
+    for (char c : name) {
+        if (c == '`')
+            quoted += '`';
+        quoted += c;
+    }
+    return quoted + "`";
+}
+
+std::string literal(std::string_view text)
+{
+    std::string quoted = "'";
+    for (char c : text) {
+        if (c == '\'' || c == '\\')
+            quoted += '\\';
+        quoted += c;
+    }
+    return quoted + "'";
+}
+
+bool isSystemDatabase(std::string_view name)
+{
+    static constexpr std::array<std::string_view, 4> kSystem = {"information_schema", "mysql",
+                                                                "performance_schema", "sys"};
+    for (std::string_view system : kSystem)
+        if (name == system)
+            return true;
+    return false;
+}
+
+void dropTenantDatabases(AdminSession& admin)
+{
+    for (const std::vector<std::string>& row : admin.rows("SHOW DATABASES"))
+        if (!isSystemDatabase(row.front()))
+            admin.exec("DROP DATABASE " + identifier(row.front()));
+}
+
+void createTenant(AdminSession& admin, std::string_view name, CalendarTable table)
+{
+    const std::string database = identifier(name);
+    admin.exec("CREATE DATABASE " + database);
+    if (table != CalendarTable::Missing) {
+        const char* key = table == CalendarTable::WithKey ? " PRIMARY KEY" : "";
+        admin.exec("CREATE TABLE " + database + ".`calendar` (`id` INT NOT NULL" + key +
+                   ", `year` INT NOT NULL, `month` INT NOT NULL, `days` VARCHAR(31) NOT NULL)");
+    }
+    for (const char* host : {"localhost", "127.0.0.1"})
+        admin.exec("GRANT INSERT ON " + database + ".* TO 'quorvel'@'" + host + "'");
+}
+
+std::vector<std::string> calendarRows(AdminSession& admin, std::string_view name)
+{
+    std::vector<std::string> result;
+    for (const std::vector<std::string>& row :
+         admin.rows("SELECT `id`, `year`, `month`, `days` FROM " + identifier(name) +
+                    ".`calendar` ORDER BY `id`, `month`"))
+        result.push_back(row[0] + "," + row[1] + "," + row[2] + "," + row[3]);
+    return result;
+}
+
+const std::vector<std::string>& expectedCalendarRows()
+{
+    static const std::vector<std::string> rows = {
+        "50,2008,1,PDDDSNDDDDDSNDDDDDSNDDDDDSNDDDD", "51,2008,2,DSNDDDDDSNDDDDDSNDDDDDSNDDDDD",
+        "52,2008,3,SNDDDDDSNDDDDDSNDDDDDSNPDDDDSND", "53,2008,4,DDDDSNDDDDDSNDDDDDSNDDDDDSNDDD",
+        "54,2008,5,PDSNDDDPDSNDDDDDSNDDDDDSNDDDDDS", "55,2008,6,NDDDDDSNDDDDDSNDDDDDSNDDDDDSND",
+        "56,2008,7,DDDDSNDDDDDSNDDDDDSNDDDDDSNDDDD", "57,2008,8,DSNDDDDDSNDDDDDSNDDDDDSNDDDDDSN",
+        "58,2008,9,DDDDDSNDDDDDSNDDDDDSNDDDDDSNDD", "59,2008,10,DDDSNDDDDDSNDDDDDSNDDDDDSNDPDDD",
+        "60,2008,11,SNDDDDDSNDDDDDSNUDDDDSNDDDDDSN", "61,2008,12,DDDDDSNDDDDDSNDDDDDSNDDPPPSNDDD",
+    };
+    return rows;
+}
+
+std::string expectedStatement(std::string_view quotedName)
+{
+    return "INSERT INTO `" + std::string(quotedName) +
+           "`.`calendar` (`id`, `year`, `month`, `days`) VALUES "
+           "(50, 2008, 1, 'PDDDSNDDDDDSNDDDDDSNDDDDDSNDDDD'),(51, 2008, 2, 'DSNDDDDDSNDDDDDSNDDDDDSNDDDDD'),"
+           "(52, 2008, 3, 'SNDDDDDSNDDDDDSNDDDDDSNPDDDDSND'),(53, 2008, 4, 'DDDDSNDDDDDSNDDDDDSNDDDDDSNDDD'),"
+           "(54, 2008, 5, 'PDSNDDDPDSNDDDDDSNDDDDDSNDDDDDS'),(55, 2008, 6, 'NDDDDDSNDDDDDSNDDDDDSNDDDDDSND'),"
+           "(56, 2008, 7, 'DDDDSNDDDDDSNDDDDDSNDDDDDSNDDDD'),(57, 2008, 8, 'DSNDDDDDSNDDDDDSNDDDDDSNDDDDDSN'),"
+           "(58, 2008, 9, 'DDDDDSNDDDDDSNDDDDDSNDDDDDSNDD'),(59, 2008, 10, 'DDDSNDDDDDSNDDDDDSNDDDDDSNDPDDD'),"
+           "(60, 2008, 11, 'SNDDDDDSNDDDDDSNUDDDDSNDDDDDSN'),(61, 2008, 12, 'DDDDDSNDDDDDSNDDDDDSNDDPPPSNDDD')";
+}
+
+void killSessionsOf(AdminSession& admin, std::string_view user)
+{
+    for (const std::vector<std::string>& row :
+         admin.rows("SELECT ID FROM information_schema.PROCESSLIST WHERE USER = " + literal(user)))
+        admin.exec("KILL CONNECTION " + row.front());
+}
+
+int sessionsOf(AdminSession& admin, std::string_view user)
+{
+    return std::stoi(
+        admin.scalar("SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE USER = " + literal(user)));
+}
+
+}  // namespace testing_support

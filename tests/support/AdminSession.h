@@ -1,0 +1,60 @@
+// An administrator's session to the test server, independent of the program's own code.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct st_mysql;
+
+namespace testing_support {
+
+using Rows = std::vector<std::vector<std::string>>;
+
+// root over the socket, character set utf8mb4; every failure fails the test at once.
+class AdminSession {
+public:
+    explicit AdminSession(const char* characterSet = "utf8mb4");
+    ~AdminSession();
+    AdminSession(const AdminSession&) = delete;
+    AdminSession& operator=(const AdminSession&) = delete;
+
+    void exec(std::string_view sql);
+    Rows rows(std::string_view sql);
+    std::string scalar(std::string_view sql);
+    unsigned long connectionId();
+
+private:
+    st_mysql* handle_;
+};
+
+// `name` quoted as an identifier (backquotes doubled).
+std::string identifier(std::string_view name);
+// `text` as a string literal (quotes and backslashes escaped).
+std::string literal(std::string_view text);
+
+// The databases the server keeps for itself; everything else is a tenant.
+bool isSystemDatabase(std::string_view name);
+
+enum class CalendarTable { WithKey, WithoutKey, Missing };
+
+// Removes every tenant database, so that each test starts with the server's own only.
+void dropTenantDatabases(AdminSession& admin);
+// A tenant database (name in utf8mb4) whose account may insert into it.
+void createTenant(AdminSession& admin, std::string_view name, CalendarTable table);
+// The rows of the tenant's calendar as "id,year,month,days", ordered by id and month.
+std::vector<std::string> calendarRows(AdminSession& admin, std::string_view name);
+
+// The twelve rows the import writes, in the form calendarRows gives them.
+const std::vector<std::string>& expectedCalendarRows();
+// The statement the import sends for a database, given the name as it stands between
+// the backquotes (backquotes inside already doubled).
+std::string expectedStatement(std::string_view quotedName);
+
+// Ends every session of the program's account, as an administrator's KILL would.
+void killSessionsOf(AdminSession& admin, std::string_view user);
+// How many sessions the account has open on the server now.
+int sessionsOf(AdminSession& admin, std::string_view user);
+
+}  // namespace testing_support
