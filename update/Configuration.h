@@ -1,0 +1,16 @@
+// Where the program's one setting, the server address, comes from.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace update {
+
+// The configuration file's fixed place, chosen when the program is built.
+std::filesystem::path configurationFilePath();
+
+// "IP" of section "DATABASE" in `file` (Windows-1250 bytes), "localhost" when the file,
+// the section or the key is missing.
+std::string configuredServerAddress(const std::filesystem::path& file = configurationFilePath());
+
+}  // namespace update
