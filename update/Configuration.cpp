@@ -13,11 +13,6 @@ constexpr const char kDefaultServer[] = "localhost";
 
 }  // namespace
 
-std::filesystem::path configurationFilePath()
-{
-    return QUORVEL_INI_PATH;
-}
-
 std::string configuredServerAddress(const std::filesystem::path& file)
 {
     return platform::readProfileString(file, kSection, kKey, kDefaultServer);
