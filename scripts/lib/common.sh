@@ -1,0 +1,35 @@
+# Shared by the README's commands: the project's packages and installing those missing.
+
+# Everything the build, the tests, the demo and the benchmark use, all Debian packages.
+PROJECT_PACKAGES=(
+  cmake ninja-build g++ pkg-config
+  qt6-base-dev libgl-dev
+  libmariadb3 libmariadb-dev
+  mariadb-server mariadb-client
+  googletest libgtest-dev
+  xvfb xdotool imagemagick fonts-dejavu-core
+  time
+)
+
+# Installs the packages that are not installed yet. The database server's package must
+# not start a system server: the tests and the demo run throwaway servers of their own.
+install_missing_packages() {
+  local missing=() package
+  for package in "$@"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+      missing+=("$package")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+
+  echo "Installing: ${missing[*]}"
+  local policy=/usr/sbin/policy-rc.d added_policy=
+  if [ ! -e "$policy" ]; then
+    printf '#!/bin/sh\nexit 101\n' > "$policy" && chmod +x "$policy" && added_policy=1
+  fi
+  apt-get update -q
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+  [ -n "$added_policy" ] && rm -f "$policy"
+  return 0
+}
+
+project_root() { cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd; }
