@@ -10,6 +10,8 @@ PROJECT_PACKAGES=(
   xvfb xdotool imagemagick fonts-dejavu-core
   time
 )
+# The fuzzers are built with clang and its sanitizer runtimes.
+FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
 # Installs the packages that are not installed yet. The database server's package must
 # not start a system server: the tests and the demo run throwaway servers of their own.
