@@ -23,7 +23,7 @@ void connectFromField(TDM& dm, RunWindow& window)
     }
 }
 
-enum class Outcome { Updated, Skipped, SessionLost };
+enum class Outcome { Updated, Skipped, KeptBack, SessionLost };
 
 // Sends the calendar statement for the database under qryTmp's cursor. A refusal by
 // that one database is expected (no calendar table, rows already there, no privilege,
@@ -34,6 +34,8 @@ Outcome updateCurrentDatabase(TDM& dm, RunWindow& window)
     try {
         name = dm.qryTmp.firstColumnText();
         dm.qryServer.setSql(calendarStatement(name));
+        if (!window.approveStatement(name, dm.qryServer.sql()))
+            return Outcome::KeptBack;
         dm.qryServer.execSql();
         window.databaseUpdated(name);
         return Outcome::Updated;

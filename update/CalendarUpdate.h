@@ -25,6 +25,10 @@ public:
     virtual void connectFailed(std::string_view /*reason*/) {}
     virtual void databaseUpdated(std::string_view /*name*/) {}
     virtual void databaseSkipped(std::string_view /*name*/, std::string_view /*reason*/) {}
+    // Asked with each database's statement just before it is sent; false keeps it back
+    // and the database counts as neither updated nor skipped. The window lets all go;
+    // a console's trial run prints them instead.
+    virtual bool approveStatement(std::string_view /*name*/, std::string_view /*statement*/) { return true; }
 };
 
 inline constexpr std::string_view kListDatabases = "SHOW DATABASES";

@@ -1,10 +1,13 @@
 // The administrator's session over the client library linked in directly.
 #include "tests/support/AdminSession.h"
 
+#include "tests/support/GeneralLog.h"
+
 #include <gtest/gtest.h>
 #include <mysql.h>
 
 #include <array>
+#include <cstdlib>
 #include <stdexcept>
 
 namespace testing_support {
@@ -173,6 +176,32 @@ int sessionsOf(AdminSession& admin, std::string_view user)
 {
     return std::stoi(
         admin.scalar("SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE USER = " + literal(user)));
+}
+
+std::string checksumOutsideCalendars(AdminSession& admin)
+{
+    std::string checksums;
+    for (const std::vector<std::string>& table : admin.rows(
+             "SELECT TABLE_SCHEMA, TABLE_NAME FROM information_schema.TABLES"
+             " WHERE TABLE_TYPE = 'BASE TABLE' AND TABLE_NAME <> 'calendar'"
+             " AND TABLE_SCHEMA NOT IN ('information_schema', 'performance_schema')"
+             " AND NOT (TABLE_SCHEMA = 'mysql' AND TABLE_NAME IN"
+             "   ('innodb_table_stats', 'innodb_index_stats', 'general_log', 'slow_log'))"
+             " ORDER BY TABLE_SCHEMA, TABLE_NAME")) {
+        const std::string name = identifier(table[0]) + "." + identifier(table[1]);
+        checksums += name + "=" + admin.rows("CHECKSUM TABLE " + name).front().back() + "\n";
+    }
+    return checksums;
+}
+
+void serverCommand(const std::string& command, const std::string& options)
+{
+    const char* script = std::getenv("CALENDAR_TEST_SERVER_SCRIPT");
+    if (!script)
+        throw std::runtime_error("CALENDAR_TEST_SERVER_SCRIPT is not set; run the tests through ctest");
+    const std::string line = std::string(script) + " " + command + " " + testServerDir().string() + " " + options;
+    if (std::system(line.c_str()) != 0)
+        throw std::runtime_error("failed: " + line);
 }
 
 }  // namespace testing_support

@@ -57,4 +57,11 @@ void killSessionsOf(AdminSession& admin, std::string_view user);
 // How many sessions the account has open on the server now.
 int sessionsOf(AdminSession& admin, std::string_view user);
 
+// A checksum of every table outside the `calendar` tables (and outside what the server
+// changes on its own: statistics, performance and information schemas).
+std::string checksumOutsideCalendars(AdminSession& admin);
+
+// Controls the test server through tests/server/test-server (CALENDAR_TEST_SERVER_SCRIPT).
+void serverCommand(const std::string& command, const std::string& options = "");
+
 }  // namespace testing_support

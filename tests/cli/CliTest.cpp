@@ -1,0 +1,299 @@
+// The console program as an administrator runs it: exit statuses, report lines, trial
+// runs and names with Czech letters, against the real test server.
+#include "platform/CodePage.h"
+#include "tests/cli/CuttingProxy.h"
+#include "tests/support/AdminSession.h"
+#include "tests/support/GeneralLog.h"
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace testing_support;
+
+// A loopback address where nothing listens, and one for the cutting relay.
+constexpr char kNobodyThere[] = "127.0.0.2";
+constexpr char kRelayAddress[] = "127.0.0.3";
+
+const std::string kDone = "Aktualizace dokončena";
+const std::string kConnectNotice = "CHYBA: Nepodařilo se připojit k serveru !";
+const std::string kListNotice = "CHYBA: Nepodařilo se načíst seznam databází !";
+const std::string kSessionNotice = "CHYBA: Spojení se serverem bylo přerušeno !";
+
+struct Result {
+    int exitStatus = -1;
+    std::vector<std::string> out;  // lines
+    std::vector<std::string> err;
+};
+
+std::vector<std::string> linesOf(const QByteArray& bytes)
+{
+    std::vector<std::string> lines;
+    for (const QByteArray& line : bytes.split('\n'))
+        lines.push_back(line.toStdString());
+    if (!lines.empty() && lines.back().empty())
+        lines.pop_back();
+    return lines;
+}
+
+Result runProgram(const char* program, const QStringList& arguments, const char* locale = "C.UTF-8")
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("LC_ALL", locale);
+    process.setProcessEnvironment(environment);
+    process.start(program, arguments);
+    EXPECT_TRUE(process.waitForFinished(-1)) << program;
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << program;
+    return {process.exitCode(), linesOf(process.readAllStandardOutput()), linesOf(process.readAllStandardError())};
+}
+
+Result runCli(const QStringList& arguments, const char* locale = "C.UTF-8")
+{
+    return runProgram(CLI_PROGRAM, arguments, locale);
+}
+
+// For lines whose end is the server's or the client library's own wording.
+::testing::AssertionResult startsWith(const std::string& line, const std::string& prefix)
+{
+    if (line.starts_with(prefix))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "\"" << line << "\" does not start with \"" << prefix << "\"";
+}
+
+bool contains(const std::vector<std::string>& lines, const std::string& line)
+{
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+std::string summary(size_t total, int updated, size_t skipped)
+{
+    return "Celkem databází: " + std::to_string(total) + ", aktualizováno: " + std::to_string(updated) +
+           ", přeskočeno: " + std::to_string(skipped);
+}
+
+class CliRun : public ::testing::Test {
+protected:
+    void SetUp() override { dropTenantDatabases(admin); }
+    void TearDown() override { dropTenantDatabases(admin); }
+
+    // The names as the program's session lists them (Windows-1250), in the server's order.
+    std::vector<std::string> listedDatabases()
+    {
+        AdminSession cp1250("cp1250");
+        std::vector<std::string> names;
+        for (const auto& row : cp1250.rows("SHOW DATABASES"))
+            names.push_back(row.front());
+        return names;
+    }
+
+    AdminSession admin;
+};
+
+TEST_F(CliRun, ReportsEveryListedDatabaseInOrderAndTheCounts)
+{
+    const std::string czech = "účetnictví_žluťoučký";
+    createTenant(admin, "firma_a", CalendarTable::WithKey);
+    createTenant(admin, czech, CalendarTable::WithKey);
+    createTenant(admin, "bez_kalendare", CalendarTable::Missing);
+    const std::vector<std::string> listed = listedDatabases();
+
+    const Result result = runCli({"--host", "127.0.0.1"});
+
+    EXPECT_EQ(result.exitStatus, 0);
+    ASSERT_EQ(result.out.size(), listed.size());
+    for (size_t i = 0; i < listed.size(); ++i) {
+        const std::string name = platform::fromWindows1250(listed[i]).toStdString();
+        SCOPED_TRACE(name);
+        const std::string& line = result.out[i];
+        if (name == "firma_a" || name == czech)
+            EXPECT_EQ(line, name + ": aktualizována");
+        else
+            EXPECT_TRUE(startsWith(line, name + ": přeskočena: "));
+    }
+    EXPECT_TRUE(contains(result.out, "bez_kalendare: přeskočena: Table 'bez_kalendare.calendar' doesn't exist"))
+        << "the server's reason follows the name";
+    EXPECT_EQ(result.err, (std::vector<std::string>{kDone, summary(listed.size(), 2, listed.size() - 2)}));
+    EXPECT_EQ(calendarRows(admin, czech), expectedCalendarRows());
+}
+
+TEST_F(CliRun, SecondRunSkipsWithTheServersReasonAndStillSucceeds)
+{
+    createTenant(admin, "firma_a", CalendarTable::WithKey);
+    runCli({"--host", "localhost"});
+    const Result second = runCli({"--host", "localhost"});
+
+    EXPECT_EQ(second.exitStatus, 0);
+    EXPECT_TRUE(contains(second.out, "firma_a: přeskočena: Duplicate entry '50' for key 'PRIMARY'"));
+    EXPECT_EQ(second.err.back(), summary(second.out.size(), 0, second.out.size()));
+}
+
+TEST_F(CliRun, NamesFollowTheLocalesEncoding)
+{
+    const std::string czech = "účetnictví_žluťoučký";
+    struct Case {
+        const char* locale;
+        std::string updatedLine;
+        std::string notice;
+    };
+    const Case cases[] = {
+        {"C.UTF-8", czech + ": aktualizována", kDone},
+        {"C", "ucetnictvi_zlutoucky: aktualizovana", "Aktualizace dokoncena"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.locale);
+        dropTenantDatabases(admin);
+        createTenant(admin, czech, CalendarTable::WithKey);
+        const Result result = runCli({"--host", "localhost"}, c.locale);
+        EXPECT_EQ(result.exitStatus, 0);
+        EXPECT_EQ(result.out.back(), c.updatedLine);
+        EXPECT_EQ(result.err.front(), c.notice);
+    }
+}
+
+TEST_F(CliRun, TrialRunPrintsEachStatementAndSendsNone)
+{
+    const std::string czech = "účetnictví";
+    createTenant(admin, "firma_a", CalendarTable::WithKey);
+    createTenant(admin, czech, CalendarTable::WithKey);
+    const std::vector<std::string> listed = listedDatabases();
+    GeneralLog log;
+
+    const Result result = runCli({"--dry-run", "--host", "localhost"});
+
+    EXPECT_EQ(result.exitStatus, 0);
+    // Each line is the statement as the run builds it, its closing ';' included, so that
+    // the output can be fed to a client as it stands.
+    std::vector<std::string> expectedLines;
+    for (const std::string& name : listed)
+        expectedLines.push_back(platform::fromWindows1250(expectedStatement(name)).toStdString() + ";");
+    EXPECT_EQ(result.out, expectedLines);
+    EXPECT_EQ(result.err.back(),
+              "Celkem databází: " + std::to_string(listed.size()) +
+                  ", příkazů neodesláno (zkušební běh): " + std::to_string(listed.size()));
+    EXPECT_EQ(log.queriesBy("quorvel"), (std::vector<std::string>{"SET CHARACTER SET cp1250", "SHOW DATABASES"}));
+    EXPECT_TRUE(calendarRows(admin, "firma_a").empty());
+    EXPECT_TRUE(calendarRows(admin, czech).empty());
+}
+
+TEST_F(CliRun, NoConnectionEndsWithOneAndTheLibrarysReason)
+{
+    createTenant(admin, "firma_a", CalendarTable::WithKey);
+    const Result result = runCli({"--host", kNobodyThere});
+
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_TRUE(result.out.empty());
+    ASSERT_EQ(result.err.size(), 2u);
+    const std::string failed = std::string("Připojení k serveru ") + kNobodyThere + " selhalo: ";
+    EXPECT_TRUE(startsWith(result.err[0], failed));
+    EXPECT_GT(result.err[0].size(), failed.size()) << "the reason is given";
+    EXPECT_EQ(result.err[1], kConnectNotice);
+    EXPECT_TRUE(calendarRows(admin, "firma_a").empty());
+}
+
+TEST_F(CliRun, UnreadableListEndsWithTwo)
+{
+    createTenant(admin, "firma_a", CalendarTable::WithKey);
+    CuttingProxy relay(kRelayAddress, "SHOW DATABASES");
+    const Result result = runCli({"--host", kRelayAddress});
+
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_TRUE(result.out.empty());
+    EXPECT_EQ(result.err, (std::vector<std::string>{kListNotice, summary(0, 0, 0)}));
+    EXPECT_TRUE(calendarRows(admin, "firma_a").empty());
+}
+
+TEST_F(CliRun, LostSessionEndsWithTwoAfterTheDatabasesDone)
+{
+    for (const char* name : {"t1", "t2", "t3", "t4"})
+        createTenant(admin, name, CalendarTable::WithKey);
+    CuttingProxy relay(kRelayAddress, "INSERT INTO `t3`");
+    const Result result = runCli({"--host", kRelayAddress});
+
+    EXPECT_EQ(result.exitStatus, 2);
+    ASSERT_GE(result.out.size(), 3u);
+    const std::vector<std::string> lastThree(result.out.end() - 3, result.out.end());
+    EXPECT_EQ(lastThree[0], "t1: aktualizována");
+    EXPECT_EQ(lastThree[1], "t2: aktualizována");
+    EXPECT_TRUE(startsWith(lastThree[2], "t3: přeskočena: "));
+    EXPECT_EQ(result.err.front(), kSessionNotice);
+    EXPECT_TRUE(calendarRows(admin, "t3").empty());
+    EXPECT_TRUE(calendarRows(admin, "t4").empty());
+}
+
+TEST_F(CliRun, HostComesFromTheConfigurationFileUnlessGiven)
+{
+    createTenant(admin, "firma_a", CalendarTable::WithKey);
+    struct Case {
+        const char* description;
+        const char* configuration;  // nullptr: no file
+        QStringList arguments;
+        int exitStatus;
+    };
+    const Case cases[] = {
+        {"address from the file", "[DATABASE]\nIP=127.0.0.1\n", {}, 0},
+        {"wrong address in the file", "[DATABASE]\nIP=127.0.0.2\n", {}, 1},
+        {"no file: localhost", nullptr, {}, 0},
+        {"--host wins over the file", "[DATABASE]\nIP=127.0.0.2\n", {"--host", "localhost"}, 0},
+        {"--host=ADDRESS wins as well", "[DATABASE]\nIP=127.0.0.1\n", {"--host=127.0.0.2"}, 1},
+    };
+    const std::filesystem::path file = TEST_CONFIGURATION_FILE;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.description);
+        std::filesystem::remove(file);
+        if (c.configuration) {
+            std::filesystem::create_directories(file.parent_path());
+            std::ofstream(file) << c.configuration;
+        }
+        EXPECT_EQ(runProgram(CLI_TEST_PROGRAM, c.arguments).exitStatus, c.exitStatus);
+    }
+    std::filesystem::remove(file);
+}
+
+TEST(CliCommandLine, WrongArgumentsGiveUsageAndSixtyFour)
+{
+    struct Case {
+        const char* description;
+        QStringList arguments;
+        std::string firstLine;
+    };
+    const Case cases[] = {
+        {"unknown option", {"--verbose"}, "calendar-import-cli: neznámý argument --verbose"},
+        {"argument without option", {"localhost"}, "calendar-import-cli: neznámý argument localhost"},
+        {"host without its value", {"--host"}, "calendar-import-cli: volbě --host chybí hodnota"},
+        {"wrong after right", {"--dry-run", "-x"}, "calendar-import-cli: neznámý argument -x"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.description);
+        const Result result = runCli(c.arguments);
+        EXPECT_EQ(result.exitStatus, 64);
+        EXPECT_TRUE(result.out.empty());
+        ASSERT_EQ(result.err.size(), 2u);
+        EXPECT_EQ(result.err[0], c.firstLine);
+        EXPECT_TRUE(startsWith(result.err[1], "Použití: "));
+    }
+}
+
+TEST(CliCommandLine, HelpAndVersionConnectNowhere)
+{
+    const Result help = runCli({"--help", "--host", kNobodyThere});
+    EXPECT_EQ(help.exitStatus, 0);
+    ASSERT_FALSE(help.out.empty());
+    EXPECT_TRUE(startsWith(help.out.front(), "Použití: "));
+
+    const Result version = runCli({"--version"});
+    EXPECT_EQ(version.exitStatus, 0);
+    EXPECT_EQ(version.out, (std::vector<std::string>{std::string("calendar-import-cli ") + PROJECT_VERSION_TEXT}));
+}
+
+}  // namespace

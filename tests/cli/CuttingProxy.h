@@ -1,0 +1,34 @@
+// A relay between the program and the test server that drops the connection the moment
+// the program sends a given text, as a server crash or a cut cable would.
+#pragma once
+
+#include <string>
+#include <thread>
+
+namespace testing_support {
+
+// Listens on `address`:3306 (any other loopback address than the server's own), passes
+// one session through to the test server at 127.0.0.1:3306, and closes both sides
+// instead of forwarding the first packet from the program that contains `trigger`.
+// The statements here are small and leave the program in one write, so the trigger
+// never straddles two reads.
+class CuttingProxy {
+public:
+    CuttingProxy(std::string address, std::string trigger);
+    ~CuttingProxy();
+    CuttingProxy(const CuttingProxy&) = delete;
+    CuttingProxy& operator=(const CuttingProxy&) = delete;
+
+    const std::string& address() const { return address_; }
+
+private:
+    void relay();
+
+    std::string address_;
+    std::string trigger_;
+    int listening_ = -1;
+    int stopPipe_[2] = {-1, -1};
+    std::thread thread_;
+};
+
+}  // namespace testing_support
