@@ -126,8 +126,16 @@ void createTenant(AdminSession& admin, std::string_view name, CalendarTable tabl
         admin.exec("CREATE TABLE " + database + ".`calendar` (`id` INT NOT NULL" + key +
                    ", `year` INT NOT NULL, `month` INT NOT NULL, `days` VARCHAR(31) NOT NULL)");
     }
+    // In a grant the database name is a pattern: '_' and '%' are wildcards and '\\'
+    // escapes, so each of them is escaped to grant exactly this one database.
+    std::string pattern;
+    for (char c : name) {
+        if (c == '\\' || c == '_' || c == '%')
+            pattern += '\\';
+        pattern += c;
+    }
     for (const char* host : {"localhost", "127.0.0.1"})
-        admin.exec("GRANT INSERT ON " + database + ".* TO 'quorvel'@'" + host + "'");
+        admin.exec("GRANT INSERT ON " + identifier(pattern) + ".* TO 'quorvel'@'" + host + "'");
 }
 
 std::vector<std::string> calendarRows(AdminSession& admin, std::string_view name)
