@@ -87,16 +87,6 @@ protected:
     void SetUp() override { dropTenantDatabases(admin); }
     void TearDown() override { dropTenantDatabases(admin); }
 
-    // The names as the program's session lists them (Windows-1250), in the server's order.
-    std::vector<std::string> listedDatabases()
-    {
-        AdminSession cp1250("cp1250");
-        std::vector<std::string> names;
-        for (const auto& row : cp1250.rows("SHOW DATABASES"))
-            names.push_back(row.front());
-        return names;
-    }
-
     AdminSession admin;
 };
 
@@ -106,7 +96,7 @@ TEST_F(CliRun, ReportsEveryListedDatabaseInOrderAndTheCounts)
     createTenant(admin, "firma_a", CalendarTable::WithKey);
     createTenant(admin, czech, CalendarTable::WithKey);
     createTenant(admin, "bez_kalendare", CalendarTable::Missing);
-    const std::vector<std::string> listed = listedDatabases();
+    const std::vector<std::string> listed = databasesListedInWindows1250();
 
     const Result result = runCli({"--host", "127.0.0.1"});
 
@@ -166,7 +156,7 @@ TEST_F(CliRun, TrialRunPrintsEachStatementAndSendsNone)
     const std::string czech = "účetnictví";
     createTenant(admin, "firma_a", CalendarTable::WithKey);
     createTenant(admin, czech, CalendarTable::WithKey);
-    const std::vector<std::string> listed = listedDatabases();
+    const std::vector<std::string> listed = databasesListedInWindows1250();
     GeneralLog log;
 
     const Result result = runCli({"--dry-run", "--host", "localhost"});

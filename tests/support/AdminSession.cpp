@@ -110,6 +110,15 @@ bool isSystemDatabase(std::string_view name)
     return false;
 }
 
+std::vector<std::string> databasesListedInWindows1250()
+{
+    AdminSession cp1250("cp1250");
+    std::vector<std::string> names;
+    for (const std::vector<std::string>& row : cp1250.rows("SHOW DATABASES"))
+        names.push_back(row.front());
+    return names;
+}
+
 void dropTenantDatabases(AdminSession& admin)
 {
     for (const std::vector<std::string>& row : admin.rows("SHOW DATABASES"))

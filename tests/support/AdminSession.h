@@ -39,6 +39,9 @@ bool isSystemDatabase(std::string_view name);
 
 enum class CalendarTable { WithKey, WithoutKey, Missing };
 
+// The databases as the program's session lists them (Windows-1250), in the server's order.
+std::vector<std::string> databasesListedInWindows1250();
+
 // Removes every tenant database, so that each test starts with the server's own only.
 void dropTenantDatabases(AdminSession& admin);
 // A tenant database (name in utf8mb4) whose account may insert into it.

@@ -29,16 +29,6 @@ protected:
     void SetUp() override { dropTenantDatabases(admin); }
     void TearDown() override { dropTenantDatabases(admin); }
 
-    // The databases as the program's account sees them, in the server's order.
-    std::vector<std::string> listedDatabases()
-    {
-        AdminSession cp1250("cp1250");
-        std::vector<std::string> names;
-        for (const auto& row : cp1250.rows("SHOW DATABASES"))
-            names.push_back(row.front());
-        return names;
-    }
-
     AdminSession admin;
 };
 
@@ -47,7 +37,7 @@ TEST_F(CalendarRun, WritesTheRowsIntoEveryTenantAndSendsExactlyTheStatements)
     createTenant(admin, "firma_a", CalendarTable::WithKey);
     createTenant(admin, "firma_b", CalendarTable::WithoutKey);
     createTenant(admin, "bez_kalendare", CalendarTable::Missing);
-    const std::vector<std::string> listed = listedDatabases();
+    const std::vector<std::string> listed = databasesListedInWindows1250();
     GeneralLog log;
 
     TDM dm;
