@@ -68,11 +68,10 @@ bool ConsoleWindow::approveStatement(std::string_view, std::string_view statemen
 
 void ConsoleWindow::printSummary()
 {
-    const int total = updated_ + skipped_ + keptBack_;
     if (options_.trialRun)
-        printDiagnostic(QString::fromUtf8(texts::kTrialSummary).arg(total).arg(keptBack_));
+        printDiagnostic(QString::fromUtf8(texts::kTrialSummary).arg(visitedCount()).arg(keptBack_));
     else
-        printDiagnostic(QString::fromUtf8(texts::kSummary).arg(total).arg(updated_).arg(skipped_));
+        printDiagnostic(QString::fromUtf8(texts::kSummary).arg(visitedCount()).arg(updated_).arg(skipped_));
 }
 
 ExitStatus ConsoleWindow::exitStatus() const
@@ -104,7 +103,7 @@ void ConsoleWindow::visited()
         return;
     std::fflush(out_);
     const std::string progress =
-        terminal_.fromUnicode(QString::fromUtf8(texts::kProgress).arg(updated_ + skipped_ + keptBack_));
+        terminal_.fromUnicode(QString::fromUtf8(texts::kProgress).arg(visitedCount()));
     std::fputs(kEraseLine, err_);
     std::fwrite(progress.data(), 1, progress.size(), err_);
     std::fflush(err_);

@@ -50,6 +50,9 @@ private:
     std::string lastNotice_;
     bool ended_ = false;
     bool progressShown_ = false;
+    // Every database the run reached, whatever became of it.
+    int visitedCount() const { return updated_ + skipped_ + keptBack_; }
+
     int updated_ = 0;
     int skipped_ = 0;
     int keptBack_ = 0;
