@@ -15,7 +15,7 @@ void resolve(const platform::SharedLibrary& library, const char* name, Function&
 {
     target = reinterpret_cast<Function>(library.symbol(name));
     if (!target)
-        throw DatabaseError(0, "The client library " + library.fileName() + " has no function " + name);
+        throw ProgramError("The client library " + library.fileName() + " has no function " + name);
 }
 
 std::unique_ptr<MysqlApi> resolveApi(const platform::SharedLibrary& library)
@@ -76,7 +76,7 @@ std::shared_ptr<const ClientLibrary> ClientLibrary::acquire(const std::vector<st
     std::string failures;
     std::optional<platform::SharedLibrary> loaded = platform::SharedLibrary::loadFirst(names, &failures);
     if (!loaded)
-        throw DatabaseError(0, "The MySQL client library cannot be loaded: " +
+        throw ProgramError("The MySQL client library cannot be loaded: " +
                                    (failures.empty() ? std::string("no file name to try") : failures));
 
     if (std::shared_ptr<const ClientLibrary> library = libraryInUse(*loaded))
@@ -84,7 +84,7 @@ std::shared_ptr<const ClientLibrary> ClientLibrary::acquire(const std::vector<st
 
     std::unique_ptr<MysqlApi> api = resolveApi(*loaded);
     if (api->server_init(0, nullptr, nullptr) != 0)
-        throw DatabaseError(0, "The MySQL client library " + loaded->fileName() + " failed to initialise");
+        throw ProgramError("The MySQL client library " + loaded->fileName() + " failed to initialise");
 
     std::shared_ptr<const ClientLibrary> library(new ClientLibrary(std::move(*loaded), std::move(api)));
     std::erase_if(librariesInUse(), [](const auto& entry) { return entry.expired(); });

@@ -4,6 +4,13 @@
 #include "data/ClientLibrary.h"
 #include "data/DatabaseError.h"
 #include "data/MysqlApi.h"
+#include "platform/CodePage.h"
+
+#if defined(_WIN32)
+#include <ws2tcpip.h>
+#else
+#include <arpa/inet.h>
+#endif
 
 #include <algorithm>
 #include <cctype>
@@ -20,7 +27,8 @@ constexpr std::string_view kSetCharacterSet = "SET CHARACTER SET ";
 
 // A host text must carry a host and nothing more. The client library would read a
 // port after ':', a path after '/', options after '?', a fail-over list after ',' and a
-// connection string with ';' or '='; a NUL would silently cut the text short.
+// connection string with ';' or '='; a NUL would silently cut the text short. An IPv6
+// address is the one host text with ':' in it, and it is taken whole.
 constexpr std::string_view kCharactersNotInHostNames = std::string_view(":/?,;=\0", 7);
 
 std::string_view trimmed(std::string_view text)
@@ -43,27 +51,40 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b)
 void checkProtocol(const std::string& protocol)
 {
     if (protocol != kSupportedProtocol)
-        throw DatabaseError(0, "Unsupported protocol \"" + protocol + "\"; this program speaks only " +
-                                   std::string(kSupportedProtocol));
+        throw ProgramError("Unsupported protocol \"" + protocol + "\"; this program speaks only " +
+                           std::string(kSupportedProtocol));
 }
 
-void checkHostName(const std::string& hostName)
+bool isIpv6Address(const std::string& text)
 {
-    if (hostName.find_first_of(kCharactersNotInHostNames) != std::string::npos)
-        throw DatabaseError(0, "The host name \"" + hostName.substr(0, hostName.find('\0')) +
-                                   "\" holds a character that no host name has (: / ? , ; =)");
+    in6_addr address{};
+    return text.find('\0') == std::string::npos && inet_pton(AF_INET6, text.c_str(), &address) == 1;
+}
+
+// `hostName` is the Windows-1250 text the client library gets.
+void checkHostName(const std::string& hostName, const std::string& shownName)
+{
+    if (hostName.find_first_of(kCharactersNotInHostNames) != std::string::npos && !isIpv6Address(hostName))
+        throw ProgramError("The host name \"" + shownName.substr(0, shownName.find('\0')) +
+                           "\" holds a character that no host name has (: / ? , ; =)");
 }
 
 unsigned portToUse(std::int32_t port)
 {
     if (port < 0 || port > std::numeric_limits<std::uint16_t>::max())
-        throw DatabaseError(0, "The port " + std::to_string(port) + " is out of range");
+        throw ProgramError("The port " + std::to_string(port) + " is out of range");
     return port == 0 ? kDefaultPort : static_cast<unsigned>(port);
 }
 
+// The session speaks Windows-1250, so the server's texts arrive in it.
 DatabaseError errorOf(const MysqlApi& api, MYSQL* handle)
 {
-    return DatabaseError(api.error_number(handle), api.error_text(handle));
+    return DatabaseError(api.error_number(handle), platform::windows1250ToUtf8(api.error_text(handle)));
+}
+
+const char* orNull(const std::string& text)
+{
+    return text.empty() ? nullptr : text.c_str();
 }
 
 }  // namespace
@@ -94,7 +115,7 @@ void Connection::connect()
     if (connected())
         return;
     checkProtocol(Protocol);
-    checkHostName(HostName);
+    checkHostName(platform::utf8ToWindows1250(HostName), HostName);
     if (!library_)
         library_ = ClientLibrary::acquire(libraryNames_);
     handle_ = openSession();
@@ -113,15 +134,19 @@ Connection::Handle Connection::openSession()
     // A fresh handle on every attempt: nothing of a failed one is reused.
     Handle handle(api.init(nullptr), HandleCloser{api.close});
     if (!handle)
-        throw DatabaseError(2008, "The client library ran out of memory");
+        throw ProgramError("The client library could not make a session handle");
 
     unsigned int connectTimeout = 0;
     if (api.options(handle.get(), MYSQL_OPT_CONNECT_TIMEOUT, &connectTimeout) != 0)
         raiseSessionError(handle.get());
 
-    if (!api.real_connect(handle.get(), HostName.c_str(), User.c_str(), Password.c_str(),
-                          Database.empty() ? nullptr : Database.c_str(), port, nullptr,
-                          CLIENT_CONNECT_WITH_DB))
+    // The settings are UTF-8; the server gets them in the session's code page.
+    const std::string host = platform::utf8ToWindows1250(HostName);
+    const std::string user = platform::utf8ToWindows1250(User);
+    const std::string password = platform::utf8ToWindows1250(Password);
+    const std::string database = platform::utf8ToWindows1250(Database);
+    if (!api.real_connect(handle.get(), host.c_str(), user.c_str(), password.c_str(), orNull(database), port,
+                          nullptr, CLIENT_CONNECT_WITH_DB))
         raiseSessionError(handle.get());
 
     applyCodePage(handle.get());
@@ -145,7 +170,7 @@ void Connection::applyCodePage(st_mysql* handle)
     const std::string codePage = this->codePage();
     if (codePage.empty())
         return;
-    const std::string statement = std::string(kSetCharacterSet) + codePage;
+    const std::string statement = std::string(kSetCharacterSet) + platform::utf8ToWindows1250(codePage);
     if (library_->api().real_query(handle, statement.data(), statement.size()) != 0)
         raiseSessionError(handle);
 }
@@ -158,9 +183,10 @@ void Connection::raiseSessionError(st_mysql* handle)
 void Connection::sendQuery(std::string_view statement)
 {
     if (!handle_)
-        throw DatabaseError(2006, "No session is open");
+        throw ProgramError("No session is open");
     const MysqlApi& api = library_->api();
-    if (api.real_query(handle_.get(), statement.data(), statement.size()) == 0)
+    const std::string bytes = platform::utf8ToWindows1250(statement);
+    if (api.real_query(handle_.get(), bytes.data(), bytes.size()) == 0)
         return;
     DatabaseError error = errorOf(api, handle_.get());
     if (error.sessionLost())
@@ -171,12 +197,12 @@ void Connection::sendQuery(std::string_view statement)
 StoredResult Connection::storeResult()
 {
     if (!handle_)
-        throw DatabaseError(2006, "No session is open");
+        throw ProgramError("No session is open");
     const MysqlApi& api = library_->api();
     if (MYSQL_RES* result = api.store_result(handle_.get()))
         return StoredResult(library_, result);
     if (api.field_count(handle_.get()) == 0)
-        throw DatabaseError(0, "The statement returned no rows to open");
+        throw ProgramError("The statement returned no rows to open");
     DatabaseError error = errorOf(api, handle_.get());
     if (error.sessionLost())
         disconnect();
@@ -215,10 +241,10 @@ bool StoredResult::fetchRow()
 std::string StoredResult::firstColumn() const
 {
     if (!row_ || library_->api().num_fields(result_.get()) == 0)
-        throw DatabaseError(0, "There is no current row to read");
+        throw ProgramError("There is no current row to read");
     if (!row_[0])
         return {};
-    return std::string(row_[0], lengths_[0]);
+    return platform::windows1250ToUtf8(std::string_view(row_[0], lengths_[0]));
 }
 
 }  // namespace data

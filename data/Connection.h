@@ -18,7 +18,7 @@ class StoredResult;
 class Connection {
 public:
     // Settings, used by the next connect; assigning them does nothing by itself.
-    // Texts are Windows-1250 bytes and reach the server unchanged.
+    // Texts are UTF-8; the server gets them in Windows-1250, the session's code page.
     std::string Protocol;
     std::string HostName;
     std::int32_t Port = 0;
@@ -34,7 +34,8 @@ public:
     Connection& operator=(const Connection&) = delete;
 
     // Opens a session with the settings as they stand; does nothing when one is open.
-    // Throws DatabaseError and stays closed when the session cannot be opened.
+    // Throws DatabaseError (the server's or client library's failure) or ProgramError
+    // (settings this program refuses, no client library) and stays closed.
     void connect();
     bool connected() const noexcept { return handle_ != nullptr; }
     // Closes the session, if one is open.
@@ -44,8 +45,9 @@ public:
     // every later one until a file has loaded).
     void setLibraryNames(std::vector<std::string> names);
 
-    // Sends one statement. Throws DatabaseError when the server refuses it; when the
-    // session itself is gone, the connection is closed as well.
+    // Sends one statement (UTF-8, sent in Windows-1250). Throws DatabaseError when the
+    // server refuses it; when the session itself is gone, the connection is closed as
+    // well. Throws ProgramError when no session is open.
     void sendQuery(std::string_view statement);
     // The whole result of the statement just sent, moved to the client.
     StoredResult storeResult();
@@ -83,7 +85,7 @@ public:
 
     // Moves to the next row; false after the last row.
     bool fetchRow();
-    // The current row's first column as text (a NULL reads as the empty text).
+    // The current row's first column as UTF-8 text (a NULL reads as the empty text).
     std::string firstColumn() const;
 
 private:

@@ -1,22 +1,46 @@
-// The one error type raised by the database layer: a number and a text.
+// The errors raised by the database layer: the server's or client library's, which carry
+// their number, and the program's own, which have none.
 #pragma once
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 
 namespace data {
 
-class DatabaseError : public std::runtime_error {
+// A failure as callers keep and report it: the server's or client library's number,
+// none for a failure the program found itself, and the text (UTF-8).
+struct Failure {
+    std::optional<unsigned> number;
+    std::string text;
+};
+
+// Anything the database layer raises.
+class Error : public std::runtime_error {
 public:
-    // Number 0 marks a failure found by this program itself, before or instead of the
-    // client library; any other number is the client library's or the server's.
+    using std::runtime_error::runtime_error;
+    std::string text() const { return what(); }
+    virtual Failure failure() const { return {std::nullopt, text()}; }
+};
+
+// A failure this program found itself, before or instead of the client library: no
+// session open, a host text that no host has, a protocol it does not speak, a client
+// library that cannot be loaded.
+class ProgramError : public Error {
+public:
+    using Error::Error;
+};
+
+// A failure the client library or the server reported, with its error number.
+class DatabaseError : public Error {
+public:
     DatabaseError(unsigned number, const std::string& text);
 
     unsigned number() const noexcept { return number_; }
-    std::string text() const { return what(); }
+    Failure failure() const override { return {number_, text()}; }
 
-    // True when the failure means the session itself is gone (the server went away,
-    // the connection was killed), as opposed to one statement being refused.
+    // True when the failure means the session itself is gone (the server went away or
+    // shut down, the connection was killed), as opposed to one statement being refused.
     bool sessionLost() const noexcept;
 
 private:

@@ -15,7 +15,7 @@ std::string Query::statementToSend() const
 {
     std::string statement = firstStatement(sql_);
     if (statement.empty())
-        throw DatabaseError(0, "The statement text is empty");
+        throw ProgramError("The statement text is empty");
     return statement;
 }
 
@@ -46,7 +46,7 @@ void Query::close() noexcept
 std::string Query::firstColumnText() const
 {
     if (!hasRow_)
-        throw DatabaseError(0, "The statement has no current row");
+        throw ProgramError("The statement has no current row");
     return result_->firstColumn();
 }
 

@@ -15,13 +15,18 @@ TDM::TDM()
     conMain.Properties = {kCodePageProperty};
 }
 
-bool TDM::OpenQuery(data::Query& query, const std::string& sql)
+bool TDM::OpenQuery(data::Query& query, const std::string& sql, data::Failure* whyNot)
 {
     try {
         query.setSql(sql);
         query.open();
         return true;
-    } catch (const std::exception&) {
-        return false;
+    } catch (const data::Error& error) {
+        if (whyNot)
+            *whyNot = error.failure();
+    } catch (const std::exception& error) {
+        if (whyNot)
+            *whyNot = {std::nullopt, error.what()};
     }
+    return false;
 }

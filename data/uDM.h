@@ -2,6 +2,7 @@
 #pragma once
 
 #include "data/Connection.h"
+#include "data/DatabaseError.h"
 #include "data/Query.h"
 
 #include <string>
@@ -14,9 +15,9 @@ public:
     // Destroying the module closes an open session (the statement objects go first).
     ~TDM() = default;
 
-    // Gives `query` the text `sql` and opens it. True when that worked; false on any
-    // error, which goes no further.
-    bool OpenQuery(data::Query& query, const std::string& sql);
+    // Gives `query` the text `sql` (UTF-8) and opens it. True when that worked; false on
+    // any error, which goes no further than `whyNot` when the caller asks for it.
+    bool OpenQuery(data::Query& query, const std::string& sql, data::Failure* whyNot = nullptr);
 
     data::Connection conMain;
     data::Query qryServer{conMain};

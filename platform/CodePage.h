@@ -1,22 +1,35 @@
-// Conversion between the program's single-byte Windows-1250 texts and Unicode.
+// Conversion between UTF-8, the program's own texts, and Windows-1250, the code page of
+// the database session and the configuration file.
 #pragma once
 
-#include <QString>
-
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace platform {
 
 // Decodes Windows-1250 bytes. The five bytes the code page leaves undefined come back
-// as the C1 control of the same number, so every byte string survives a round trip.
-QString fromWindows1250(std::string_view bytes);
+// as the C1 control of the same number (as Windows decodes them), so every byte string
+// survives a round trip through toWindows1250.
+std::string windows1250ToUtf8(std::string_view bytes);
 
-// Encodes to Windows-1250; each character the code page cannot hold becomes '?',
-// as the Windows conversion does with its default character.
-std::string toWindows1250(const QString& text);
+// Encodes UTF-8 text; each character the code page cannot hold becomes '?', as the
+// Windows conversion does with its default character. A byte that is not UTF-8 becomes
+// '?' too.
+std::string utf8ToWindows1250(std::string_view text);
 
 // True when every character of `text` has a Windows-1250 byte.
-bool fitsWindows1250(const QString& text);
+bool fitsWindows1250(std::string_view text);
+
+// Why this machine cannot convert Windows-1250, or nullopt when it can. Checked once
+// at start-up: without the conversion every Czech text would turn into '?'.
+std::optional<std::string> windows1250Unavailable();
+
+// UTF-16LE (a file's text after its byte order mark) as UTF-8; unpaired surrogates
+// become U+FFFD.
+std::string utf16leToUtf8(std::string_view bytes);
+
+// Appends the UTF-8 form of `codePoint`.
+void appendUtf8(std::string& out, char32_t codePoint);
 
 }  // namespace platform

@@ -1,17 +1,29 @@
-// Looks up one value in a profile file's bytes, following the Windows reader's rules.
+// Looks up one value in a profile file, following the Windows reader's rules.
 #include "platform/ProfileFile.h"
 
-#include <fstream>
-#include <exception>
-#include <iterator>
+#include "platform/CodePage.h"
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <functional>
 #include <optional>
 
 namespace platform {
 namespace {
 
-constexpr std::string_view kBlanks = " \t";
-constexpr std::string_view kLineEnds = "\r\n";
+// Windows trims a vertical tab around names and values as well as blanks.
+constexpr std::string_view kBlanks = " \t\v";
 constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16leByteOrderMark = "\xFF\xFE";
 
 std::string_view trimBlanks(std::string_view text)
 {
@@ -40,37 +52,19 @@ bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b)
     return true;
 }
 
-// Removes the first line from `rest` and returns it. CR and LF each end a line, so a
-// CRLF pair leaves an empty line behind, which the caller skips like any blank line.
-std::string_view takeLine(std::string_view& rest)
-{
-    const auto end = rest.find_first_of(kLineEnds);
-    const auto line = rest.substr(0, end);
-    rest = (end == std::string_view::npos) ? std::string_view{} : rest.substr(end + 1);
-    return line;
-}
-
-std::string_view withoutByteOrderMark(std::string_view contents)
-{
-    if (contents.starts_with(kUtf8ByteOrderMark))
-        contents.remove_prefix(kUtf8ByteOrderMark.size());
-    return contents;
-}
-
 bool isComment(std::string_view trimmedLine)
 {
     return trimmedLine.starts_with(';');
 }
 
 // The name of a section line, or nullopt for any other line. The name ends at the
-// last "]" so names may hold "]" themselves; an unclosed "[" takes the rest of the line.
+// first "]"; an unclosed "[" takes the rest of the line.
 std::optional<std::string_view> sectionName(std::string_view trimmedLine)
 {
     if (!trimmedLine.starts_with('['))
         return std::nullopt;
     trimmedLine.remove_prefix(1);
-    const auto close = trimmedLine.rfind(']');
-    return trimBlanks(trimmedLine.substr(0, close));
+    return trimBlanks(trimmedLine.substr(0, trimmedLine.find(']')));
 }
 
 struct KeyValue {
@@ -84,15 +78,14 @@ std::optional<KeyValue> splitKeyValue(std::string_view trimmedLine)
     const auto equals = trimmedLine.find('=');
     if (equals == std::string_view::npos)
         return std::nullopt;
-    return KeyValue{trimBlanks(trimmedLine.substr(0, equals)),
-                    trimBlanks(trimmedLine.substr(equals + 1))};
+    return KeyValue{trimBlanks(trimmedLine.substr(0, equals)), trimBlanks(trimmedLine.substr(equals + 1))};
 }
 
 // Quotes let a value keep blanks at its ends; blanks inside the quotes stay.
 std::string_view withoutEnclosingQuotes(std::string_view value)
 {
-    const bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'')
-                        && value.back() == value.front();
+    const bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+                        value.back() == value.front();
     return quoted ? value.substr(1, value.size() - 2) : value;
 }
 
@@ -101,61 +94,298 @@ std::string cutToMaxLength(std::string_view value)
     return std::string(value.substr(0, kProfileValueMaxLength));
 }
 
-// The raw value of `key` in the first section called `section`; a later section of the
-// same name is not searched, as in the Windows reader.
-std::optional<std::string_view> findValue(std::string_view contents, std::string_view section,
-                                          std::string_view key)
-{
-    std::string_view rest = withoutByteOrderMark(contents);
-    bool inWantedSection = false;
-    while (!rest.empty()) {
-        const auto line = trimBlanks(takeLine(rest));
+// Looks for `key` in the first section called `section`, one line at a time; a later
+// section of the same name is not searched, as in the Windows reader.
+class Lookup {
+public:
+    Lookup(std::string_view section, std::string_view key) : section_(section), key_(key) {}
+
+    // False once the answer is known and no further line can change it.
+    bool takeLine(std::string_view rawLine)
+    {
+        const auto line = trimBlanks(rawLine);
         if (line.empty() || isComment(line))
-            continue;
+            return true;
         if (const auto name = sectionName(line)) {
-            if (inWantedSection)
-                return std::nullopt;
-            inWantedSection = equalsIgnoringAsciiCase(*name, section);
-            continue;
+            if (inWantedSection_)
+                return false;
+            inWantedSection_ = equalsIgnoringAsciiCase(*name, section_);
+            return true;
         }
-        if (!inWantedSection)
-            continue;
-        if (const auto entry = splitKeyValue(line); entry && equalsIgnoringAsciiCase(entry->key, key))
-            return entry->value;
+        if (!inWantedSection_)
+            return true;
+        if (const auto entry = splitKeyValue(line); entry && equalsIgnoringAsciiCase(entry->key, key_)) {
+            value_ = cutToMaxLength(withoutEnclosingQuotes(entry->value));
+            return false;
+        }
+        return true;
     }
+
+    const std::optional<std::string>& value() const noexcept { return value_; }
+
+private:
+    std::string_view section_;
+    std::string_view key_;
+    bool inWantedSection_ = false;
+    std::optional<std::string> value_;
+};
+
+// Cuts Windows-1250 text into lines for a Lookup. CR and LF each end a line, so a CRLF
+// pair leaves an empty line behind, which is skipped like any blank line. A line longer
+// than kProfileLineMaxLength keeps its first bytes only.
+class LineSplitter {
+public:
+    explicit LineSplitter(Lookup& lookup) : lookup_(lookup) {}
+
+    // False once the lookup needs no more text.
+    bool feed(std::string_view text)
+    {
+        for (char c : text) {
+            if (c == '\r' || c == '\n') {
+                if (!endLine())
+                    return false;
+            } else if (line_.size() < kProfileLineMaxLength) {
+                line_ += c;
+            }
+        }
+        return true;
+    }
+
+    void finish() { endLine(); }
+
+private:
+    bool endLine()
+    {
+        const bool more = lookup_.takeLine(line_);
+        line_.clear();
+        return more;
+    }
+
+    Lookup& lookup_;
+    std::string line_;
+};
+
+// Turns the file's bytes, read in pieces, into Windows-1250 text: a byte order mark at
+// the start says UTF-16LE or UTF-8, anything else is Windows-1250 already.
+class FileDecoder {
+public:
+    std::string decode(std::string_view piece)
+    {
+        pending_.append(piece);
+        if (!encodingKnown_) {
+            if (pending_.size() < kUtf8ByteOrderMark.size() && kUtf8ByteOrderMark.starts_with(pending_))
+                return {};
+            encodingKnown_ = true;
+            if (pending_.starts_with(kUtf16leByteOrderMark)) {
+                encoding_ = Encoding::Utf16le;
+                pending_.erase(0, kUtf16leByteOrderMark.size());
+            } else if (pending_.starts_with(kUtf8ByteOrderMark)) {
+                encoding_ = Encoding::Utf8;
+                pending_.erase(0, kUtf8ByteOrderMark.size());
+            }
+        }
+        return takeDecodable(false);
+    }
+
+    std::string finish()
+    {
+        encodingKnown_ = true;
+        return takeDecodable(true);
+    }
+
+private:
+    enum class Encoding { Windows1250, Utf16le, Utf8 };
+
+    // Keeps back the end of a character that the next piece completes.
+    std::string takeDecodable(bool last)
+    {
+        std::size_t complete = pending_.size();
+        if (!last && encoding_ == Encoding::Utf16le)
+            complete = utf16Complete();
+        if (!last && encoding_ == Encoding::Utf8)
+            complete = utf8Complete();
+        const std::string_view ready = std::string_view(pending_).substr(0, complete);
+        std::string text;
+        switch (encoding_) {
+        case Encoding::Windows1250: text.assign(ready); break;
+        case Encoding::Utf16le: text = utf8ToWindows1250(utf16leToUtf8(ready)); break;
+        case Encoding::Utf8: text = utf8ToWindows1250(ready); break;
+        }
+        pending_.erase(0, complete);
+        return text;
+    }
+
+    std::size_t utf16Complete() const
+    {
+        std::size_t complete = pending_.size() & ~std::size_t{1};
+        if (complete >= 2) {
+            const auto highByte = static_cast<unsigned char>(pending_[complete - 1]);
+            if (highByte >= 0xD8 && highByte <= 0xDB)
+                complete -= 2;  // a high surrogate waits for its partner
+        }
+        return complete;
+    }
+
+    std::size_t utf8Complete() const
+    {
+        // Back up over continuation bytes to the last lead byte; keep it back if its
+        // sequence is not complete yet.
+        std::size_t start = pending_.size();
+        for (int back = 0; back < 4 && start > 0; ++back) {
+            const auto byte = static_cast<unsigned char>(pending_[--start]);
+            if ((byte & 0xC0) != 0x80) {
+                const std::size_t needed = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
+                return pending_.size() - start >= needed ? pending_.size() : start;
+            }
+        }
+        return pending_.size();
+    }
+
+    bool encodingKnown_ = false;
+    Encoding encoding_ = Encoding::Windows1250;
+    std::string pending_;
+};
+
+ProfileValue unreadable(std::string problem)
+{
+    return {ProfileValue::Source::Unreadable, {}, std::move(problem)};
+}
+
+ProfileValue defaultValueOf(std::string_view defaultValue)
+{
+    return {ProfileValue::Source::Default, windows1250ToUtf8(cutToMaxLength(utf8ToWindows1250(defaultValue))), {}};
+}
+
+// Reads the file in pieces through `consume` until it returns false or the file ends;
+// nullopt when that worked, else why not.
+using PieceConsumer = std::function<bool(std::string_view)>;
+
+#if defined(_WIN32)
+
+// Windows knows best how its own profile files are read: the value comes from
+// GetPrivateProfileStringA; this side only tells a missing file from an unreadable one.
+std::optional<std::string> checkReadable(const std::filesystem::path& file, bool& missing)
+{
+    const DWORD attributes = GetFileAttributesW(file.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+        return missing ? std::nullopt : std::optional<std::string>("Windows error " + std::to_string(error));
+    }
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        return std::string("Is a directory");
+    HANDLE handle = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return "Windows error " + std::to_string(GetLastError());
+    CloseHandle(handle);
     return std::nullopt;
 }
 
-// The whole file in binary mode, so CR bytes and NULs reach the parser unchanged;
-// nullopt when it cannot be opened or read. The standard library throws on some read
-// errors (reading a directory, for one), and a settings lookup must not.
-std::optional<std::string> readFileBytes(const std::filesystem::path& file)
+#else
+
+struct DescriptorCloser {
+    int descriptor;
+    ~DescriptorCloser() { ::close(descriptor); }
+};
+
+bool isMissing(int error)
 {
-    try {
-        std::ifstream in(file, std::ios::binary);
-        if (!in)
+    return error == ENOENT || error == ENOTDIR;
+}
+
+// Opens without waiting (a FIFO would block a plain open) and reads only a regular
+// file: a device such as /dev/zero never ends.
+std::optional<std::string> readPieces(const std::filesystem::path& file, bool& missing, const PieceConsumer& consume)
+{
+    const int descriptor = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (descriptor < 0) {
+        missing = isMissing(errno);
+        return missing ? std::nullopt : std::optional<std::string>(std::strerror(errno));
+    }
+    const DescriptorCloser closer{descriptor};
+    struct stat status {};
+    if (::fstat(descriptor, &status) != 0)
+        return std::string(std::strerror(errno));
+    if (S_ISDIR(status.st_mode))
+        return std::string(std::strerror(EISDIR));
+    if (!S_ISREG(status.st_mode))
+        return std::string("Not a regular file");
+
+    std::array<char, 65536> buffer{};
+    for (;;) {
+        const ssize_t count = ::read(descriptor, buffer.data(), buffer.size());
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0)
+            return std::string(std::strerror(errno));
+        if (count == 0 || !consume(std::string_view(buffer.data(), static_cast<std::size_t>(count))))
             return std::nullopt;
-        return std::string{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    } catch (const std::exception&) {
-        return std::nullopt;
     }
 }
+
+#endif
 
 }  // namespace
 
 std::string profileStringFromText(std::string_view contents, std::string_view section,
                                   std::string_view key, std::string_view defaultValue)
 {
-    const auto value = findValue(contents, section, key);
-    return value ? cutToMaxLength(withoutEnclosingQuotes(*value)) : cutToMaxLength(defaultValue);
+    Lookup lookup(section, key);
+    LineSplitter lines(lookup);
+    if (lines.feed(contents))
+        lines.finish();
+    return lookup.value() ? *lookup.value() : cutToMaxLength(defaultValue);
 }
 
-std::string readProfileString(const std::filesystem::path& file, std::string_view section,
-                              std::string_view key, std::string_view defaultValue)
+#if defined(_WIN32)
+
+ProfileValue readProfileString(const std::filesystem::path& file, std::string_view section,
+                               std::string_view key, std::string_view defaultValue)
 {
-    const auto contents = readFileBytes(file);
-    return contents ? profileStringFromText(*contents, section, key, defaultValue)
-                    : cutToMaxLength(defaultValue);
+    bool missing = false;
+    if (const auto problem = checkReadable(file, missing))
+        return unreadable(*problem);
+    if (missing)
+        return defaultValueOf(defaultValue);
+
+    // The default marks "not found": no value of a real file holds a NUL.
+    static constexpr char kNotFound[] = "\x01<not found>\x01";
+    std::array<char, kProfileValueMaxLength + 1> buffer{};
+    const std::string sectionText(section), keyText(key);
+    const DWORD length = GetPrivateProfileStringA(sectionText.c_str(), keyText.c_str(), kNotFound, buffer.data(),
+                                                  static_cast<DWORD>(buffer.size()), file.string().c_str());
+    const std::string value(buffer.data(), length);
+    if (value == kNotFound)
+        return defaultValueOf(defaultValue);
+    return {ProfileValue::Source::File, windows1250ToUtf8(value), {}};
 }
+
+#else
+
+ProfileValue readProfileString(const std::filesystem::path& file, std::string_view section,
+                               std::string_view key, std::string_view defaultValue)
+{
+    Lookup lookup(section, key);
+    LineSplitter lines(lookup);
+    FileDecoder decoder;
+    bool missing = false;
+    bool more = true;
+    const auto problem = readPieces(file, missing, [&](std::string_view piece) {
+        more = lines.feed(decoder.decode(piece));
+        return more;
+    });
+    if (problem)
+        return unreadable(*problem);
+    if (missing)
+        return defaultValueOf(defaultValue);
+    if (more && lines.feed(decoder.finish()))
+        lines.finish();
+    if (!lookup.value())
+        return defaultValueOf(defaultValue);
+    return {ProfileValue::Source::File, windows1250ToUtf8(*lookup.value()), {}};
+}
+
+#endif
 
 }  // namespace platform

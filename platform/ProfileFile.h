@@ -11,13 +11,30 @@ namespace platform {
 // Values longer than this are cut, as the Windows call does with our fixed-size buffer.
 inline constexpr std::size_t kProfileValueMaxLength = 2047;
 
-// Reads one value the way the Windows profile function GetPrivateProfileStringA does.
-// Returns bytes as they stand in the file (the file's text is Windows-1250).
-// A file that is missing or cannot be read gives `defaultValue`; this never throws.
-std::string readProfileString(const std::filesystem::path& file, std::string_view section,
-                              std::string_view key, std::string_view defaultValue);
+// A line is read up to this many bytes; the rest of a longer line is passed over, so a
+// huge file without line breaks costs time but never memory.
+inline constexpr std::size_t kProfileLineMaxLength = 65536;
 
-// The same lookup over the file's bytes, for callers and tests that have no file.
+struct ProfileValue {
+    enum class Source {
+        File,        // the key was found
+        Default,     // the file, the section or the key is missing
+        Unreadable,  // the file is there but cannot be read: `problem` says why
+    };
+    Source source = Source::Default;
+    std::string value;    // UTF-8; for Unreadable the empty text
+    std::string problem;  // for Unreadable, e.g. "Is a directory"
+};
+
+// Reads one value the way the Windows profile function GetPrivateProfileStringA does:
+// section and key found without regard to ASCII case, blanks around the value dropped,
+// enclosing quotes removed, at most kProfileValueMaxLength Windows-1250 bytes. The file
+// is Windows-1250, or UTF-16LE or UTF-8 after a byte order mark. Never blocks on a
+// FIFO or device and never throws. `defaultValue` is UTF-8.
+ProfileValue readProfileString(const std::filesystem::path& file, std::string_view section,
+                               std::string_view key, std::string_view defaultValue);
+
+// The same lookup over a file's Windows-1250 bytes; returns Windows-1250 bytes.
 std::string profileStringFromText(std::string_view contents, std::string_view section,
                                   std::string_view key, std::string_view defaultValue);
 

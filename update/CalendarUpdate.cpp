@@ -5,79 +5,139 @@
 #include "data/uDM.h"
 #include "update/CalendarStatement.h"
 #include "update/SessionSettings.h"
-#include "update/Texts.h"
+
+#include <unordered_set>
 
 namespace update {
 
 namespace {
 
-// Connects with the field's text; the failure itself is reported only as a step.
-void connectFromField(TDM& dm, RunWindow& window)
+RunOutcome endedEarly(RunEnd end, Failure failure)
 {
-    window.setStartCaption(kCaptionConnecting);
-    assignSessionSettings(dm.conMain, window.serverFieldText());
-    try {
-        dm.conMain.connect();
-    } catch (const data::DatabaseError& error) {
-        window.connectFailed(error.text());
+    RunOutcome outcome;
+    outcome.end = end;
+    outcome.failure = std::move(failure);
+    return outcome;
+}
+
+bool sessionLost(const data::Error& error)
+{
+    const auto* fromServer = dynamic_cast<const data::DatabaseError*>(&error);
+    return fromServer && fromServer->sessionLost();
+}
+
+// Walks qryTmp's list and keeps the counts.
+class DatabaseWalk {
+public:
+    DatabaseWalk(TDM& dm, RunObserver& observer, const RunOptions& options)
+        : dm_(dm), observer_(observer), options_(options)
+    {
     }
-}
 
-enum class Outcome { Updated, Skipped, KeptBack, SessionLost };
-
-// Sends the calendar statement for the database under qryTmp's cursor. A refusal by
-// that one database is expected (no calendar table, rows already there, no privilege,
-// the server's own system databases) and only reported as a step.
-Outcome updateCurrentDatabase(TDM& dm, RunWindow& window)
-{
-    std::string name;
-    try {
-        name = dm.qryTmp.firstColumnText();
-        dm.qryServer.setSql(calendarStatement(name));
-        if (!window.approveStatement(name, dm.qryServer.sql()))
-            return Outcome::KeptBack;
-        dm.qryServer.execSql();
-        window.databaseUpdated(name);
-        return Outcome::Updated;
-    } catch (const data::DatabaseError& error) {
-        window.databaseSkipped(name, error.text());
-        return error.sessionLost() ? Outcome::SessionLost : Outcome::Skipped;
+    RunOutcome run()
+    {
+        if (Failure failure; !dm_.OpenQuery(dm_.qryTmp, std::string(kListDatabases), &failure))
+            return endedEarly(RunEnd::ListUnreadable, std::move(failure));
+        try {
+            listDatabases();
+        } catch (const data::Error& error) {
+            return endedEarly(RunEnd::ListUnreadable, error.failure());
+        }
+        observer_.listRead(names_.size());
+        outcome_.end = RunEnd::Completed;
+        for (const std::string& name : names_) {
+            if (!updateDatabase(name))
+                break;
+        }
+        return outcome_;
     }
-}
 
-void finish(RunWindow& window, std::string_view notice, std::string_view caption)
-{
-    window.showNotice(notice, caption);
-    window.requestEnd();
-}
+private:
+    // The whole list is on the client already; walking it does not talk to the server.
+    void listDatabases()
+    {
+        for (; !dm_.qryTmp.eof(); dm_.qryTmp.next())
+            names_.push_back(dm_.qryTmp.firstColumnText());
+        outcome_.listed = names_.size();
+    }
+
+    // False when the session is gone: every further statement would fail as well, and
+    // the databases after this one would silently miss their rows.
+    bool updateDatabase(const std::string& name)
+    {
+        // The server lists no name twice; a repeat is a name the session's code page
+        // turned into another's, and its statement would reach the wrong database.
+        if (!seen_.insert(name).second) {
+            ++outcome_.listedAgain;
+            observer_.databaseListedAgain(name);
+            return true;
+        }
+        try {
+            dm_.qryServer.setSql(calendarStatement(name));
+            if (options_.trialRun) {
+                ++outcome_.keptBack;
+                observer_.statementKeptBack(name, dm_.qryServer.sql());
+                return true;
+            }
+            dm_.qryServer.execSql();
+        } catch (const data::Error& error) {
+            return refused(name, error);
+        }
+        ++outcome_.updated;
+        observer_.databaseUpdated(name);
+        return true;
+    }
+
+    bool refused(const std::string& name, const data::Error& error)
+    {
+        const Failure failure = error.failure();
+        if (sessionLost(error)) {
+            outcome_.end = RunEnd::SessionLost;
+            outcome_.unknown = name;
+            outcome_.failure = failure;
+            observer_.databaseUnknown(name, failure);
+            return false;
+        }
+        ++outcome_.skipped;
+        observer_.databaseSkipped(name, failure);
+        return true;
+    }
+
+    TDM& dm_;
+    RunObserver& observer_;
+    const RunOptions& options_;
+    RunOutcome outcome_;
+    std::vector<std::string> names_;
+    std::unordered_set<std::string> seen_;
+};
 
 }  // namespace
 
-void runCalendarUpdate(TDM& dm, RunWindow& window)
+std::optional<Failure> connectToServer(TDM& dm, const std::string& hostName)
+{
+    if (dm.conMain.connected())
+        return std::nullopt;
+    assignSessionSettings(dm.conMain, hostName);
+    try {
+        dm.conMain.connect();
+    } catch (const data::Error& error) {
+        return error.failure();
+    }
+    return std::nullopt;
+}
+
+RunOutcome updateEveryDatabase(TDM& dm, RunObserver& observer, const RunOptions& options)
 {
     if (!dm.conMain.connected())
-        connectFromField(dm, window);
-    if (!dm.conMain.connected()) {
-        window.showNotice(kNoticeConnectFailed, kNoticeCaptionError);
-        window.setStartCaption(kCaptionStart);
-        return;
-    }
+        return endedEarly(RunEnd::NoConnection, Failure{std::nullopt, "No session is open"});
+    return DatabaseWalk(dm, observer, options).run();
+}
 
-    // Without the list nothing can be written; saying "done" would hide that.
-    if (!dm.OpenQuery(dm.qryTmp, std::string(kListDatabases))) {
-        finish(window, kNoticeListUnreadable, kNoticeCaptionError);
-        return;
-    }
-
-    for (; !dm.qryTmp.eof(); dm.qryTmp.next()) {
-        // Once the session is gone every further statement would fail as well, and the
-        // databases after this one would silently miss their rows.
-        if (updateCurrentDatabase(dm, window) == Outcome::SessionLost) {
-            finish(window, kNoticeSessionLost, kNoticeCaptionError);
-            return;
-        }
-    }
-    finish(window, kNoticeDone, kNoticeCaptionOk);
+RunOutcome runCalendarUpdate(TDM& dm, const std::string& hostName, RunObserver& observer, const RunOptions& options)
+{
+    if (std::optional<Failure> failure = connectToServer(dm, hostName))
+        return endedEarly(RunEnd::NoConnection, std::move(*failure));
+    return updateEveryDatabase(dm, observer, options);
 }
 
 }  // namespace update

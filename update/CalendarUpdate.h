@@ -1,7 +1,11 @@
-// The calendar update run: connect if needed, then write the 2008 calendar into every
-// database the server lists, and end the program.
+// The calendar update run: connect, then write the 2008 calendar into every database the
+// server lists, and say what happened.
 #pragma once
 
+#include "data/DatabaseError.h"
+
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -9,34 +13,69 @@ class TDM;
 
 namespace update {
 
-// What the run needs of the window. Texts are Windows-1250.
-class RunWindow {
-public:
-    virtual ~RunWindow() = default;
-
-    virtual std::string serverFieldText() const = 0;
-    virtual void setStartCaption(std::string_view caption) = 0;
-    // Returns when the user has dismissed the notice.
-    virtual void showNotice(std::string_view text, std::string_view caption) = 0;
-    // Takes effect once control is back in the event loop.
-    virtual void requestEnd() = 0;
-
-    // Reports of the run's steps. The window keeps them to itself; a console shows them.
-    virtual void connectFailed(std::string_view /*reason*/) {}
-    virtual void databaseUpdated(std::string_view /*name*/) {}
-    virtual void databaseSkipped(std::string_view /*name*/, std::string_view /*reason*/) {}
-    // Asked with each database's statement just before it is sent; false keeps it back
-    // and the database counts as neither updated nor skipped. The window lets all go;
-    // a console's trial run prints them instead.
-    virtual bool approveStatement(std::string_view /*name*/, std::string_view /*statement*/) { return true; }
-};
-
 inline constexpr std::string_view kListDatabases = "SHOW DATABASES";
 
-// Connects with the server field's text when no session is open; on failure shows the
-// connect notice and returns with the program still running. Otherwise sends each
-// listed database its calendar statement, passing over those that refuse it, shows
-// the closing notice and requests the end of the program.
-void runCalendarUpdate(TDM& dm, RunWindow& window);
+using data::Failure;
+
+enum class RunEnd {
+    NoConnection,    // no session could be opened
+    ListUnreadable,  // the session was open but the database list could not be read
+    SessionLost,     // the session broke off part-way through the list
+    Completed,       // every listed database was visited
+};
+
+// What one run did. Every listed database is counted once: updated, skipped, listed
+// again (see below), kept back by a trial run, in flight when the session was lost
+// (its outcome unknown), or not reached.
+struct RunOutcome {
+    RunEnd end = RunEnd::NoConnection;
+    std::size_t listed = 0;
+    std::size_t updated = 0;
+    std::size_t skipped = 0;
+    // A name the list holds more than once: the session's code page could not write
+    // the real names, so they came out alike. Its statement went once, to the first.
+    std::size_t listedAgain = 0;
+    std::size_t keptBack = 0;
+    // The database whose statement was under way when the session was lost.
+    std::optional<std::string> unknown;
+    // Why the run ended before its end: the connect, the list or the session's failure.
+    std::optional<Failure> failure;
+
+    std::size_t notReached() const noexcept
+    {
+        return listed - updated - skipped - listedAgain - keptBack - (unknown ? 1 : 0);
+    }
+};
+
+// Hears of each database as the run deals with it. Every method does nothing unless a
+// front end wants to show it; the window program shows none of it.
+class RunObserver {
+public:
+    virtual ~RunObserver() = default;
+    virtual void listRead(std::size_t /*count*/) {}
+    virtual void databaseUpdated(std::string_view /*name*/) {}
+    virtual void databaseSkipped(std::string_view /*name*/, const Failure& /*why*/) {}
+    virtual void databaseListedAgain(std::string_view /*name*/) {}
+    virtual void databaseUnknown(std::string_view /*name*/, const Failure& /*why*/) {}
+    virtual void statementKeptBack(std::string_view /*name*/, std::string_view /*statement*/) {}
+};
+
+struct RunOptions {
+    // Build and report each statement, send none.
+    bool trialRun = false;
+};
+
+// Assigns the fixed session settings with `hostName` (UTF-8) and connects; does nothing
+// when a session is open. Returns the failure when no session could be opened.
+std::optional<Failure> connectToServer(TDM& dm, const std::string& hostName);
+
+// Lists the databases over the open session and sends each its calendar statement,
+// passing over those that refuse it. Ends early only when the list cannot be read or
+// the session is lost. With no session open, ends with NoConnection.
+RunOutcome updateEveryDatabase(TDM& dm, RunObserver& observer, const RunOptions& options = {});
+
+// Both steps, for a front end without a window.
+RunOutcome runCalendarUpdate(TDM& dm, const std::string& hostName, RunObserver& observer,
+                             const RunOptions& options = {});
 
 }  // namespace update

@@ -13,9 +13,12 @@ constexpr const char kDefaultServer[] = "localhost";
 
 }  // namespace
 
-std::string configuredServerAddress(const std::filesystem::path& file)
+ConfiguredServer readConfiguredServer(const std::filesystem::path& file)
 {
-    return platform::readProfileString(file, kSection, kKey, kDefaultServer);
+    platform::ProfileValue entry = platform::readProfileString(file, kSection, kKey, kDefaultServer);
+    if (entry.source == platform::ProfileValue::Source::Unreadable)
+        return {{}, std::move(entry.problem)};
+    return {std::move(entry.value), std::nullopt};
 }
 
 }  // namespace update

@@ -2,17 +2,19 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace update {
 
-// The configuration file's fixed place, chosen when the program is built. Each program
-// links the definition with its place (see the target config_path_installed); the tests
-// link one that points into the build folder.
-std::filesystem::path configurationFilePath();
+struct ConfiguredServer {
+    // "IP" of section "DATABASE" (UTF-8); "localhost" when the file, the section or the
+    // key is missing; empty when the file cannot be read.
+    std::string address;
+    // Why the file that is there cannot be read; then no address was read at all.
+    std::optional<std::string> unreadable;
+};
 
-// "IP" of section "DATABASE" in `file` (Windows-1250 bytes), "localhost" when the file,
-// the section or the key is missing.
-std::string configuredServerAddress(const std::filesystem::path& file);
+ConfiguredServer readConfiguredServer(const std::filesystem::path& file);
 
 }  // namespace update

@@ -10,7 +10,7 @@ class Connection;
 namespace update {
 
 // Assigns, in this order, HostName, Port, User, Password, Protocol and Database.
-// Only the host varies; `hostName` is in Windows-1250.
+// Only the host varies; `hostName` is UTF-8.
 void assignSessionSettings(data::Connection& connection, const std::string& hostName);
 
 }  // namespace update

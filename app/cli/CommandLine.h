@@ -13,12 +13,14 @@ struct CommandLine {
     Action action = Action::Run;
     // Bytes as given on the command line (the terminal's encoding); none: the INI file.
     std::optional<std::string> host;
+    // Another configuration file than the installed one.
+    std::optional<std::string> configurationFile;
     // List and print each statement, send none.
     bool trialRun = false;
-    // For Action::Wrong: the argument that is not understood, or the option that
-    // lacks its value.
+    // For Action::Wrong: the message pattern (%1 the program, %2 the argument) and the
+    // argument that is not understood or the option that lacks its value.
+    const char* problem = nullptr;
     std::string wrongArgument;
-    bool valueMissing = false;
 };
 
 // `arguments` without the program's own name.

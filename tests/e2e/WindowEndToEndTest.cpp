@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -130,21 +132,20 @@ protected:
             program.kill();
             program.waitForFinished(kPatienceMs);
         }
-        std::filesystem::remove(TEST_CONFIGURATION_FILE);
+        std::filesystem::remove(configuration);
         dropTenantDatabases(admin);
     }
 
     void configureServer(const std::string& address)
     {
-        std::filesystem::create_directories(std::filesystem::path(TEST_CONFIGURATION_FILE).parent_path());
-        std::ofstream(TEST_CONFIGURATION_FILE, std::ios::binary | std::ios::trunc)
-            << "[DATABASE]\r\nIP=" << address << "\r\n";
+        std::ofstream(configuration, std::ios::binary | std::ios::trunc) << "[DATABASE]\r\nIP=" << address << "\r\n";
     }
 
+    // The installed program, reading this test's file where it looks for its own.
     void startProgram()
     {
         program.setProcessEnvironment(x.environment());
-        program.start(E2E_PROGRAM, {});
+        program.start(WITH_CONFIGURATION, {QString::fromStdString(configuration.string()), PROGRAM});
         ASSERT_TRUE(program.waitForStarted(kPatienceMs));
     }
 
@@ -166,6 +167,8 @@ protected:
     AdminSession admin;
     XServer x;
     QProcess program;
+    const std::filesystem::path configuration =
+        std::filesystem::path(::testing::TempDir()) / ("calendar-e2e-" + std::to_string(getpid()) + ".ini");
 };
 
 TEST_F(EndToEnd, ReachableServerIsUpdatedWithoutAnyInput)

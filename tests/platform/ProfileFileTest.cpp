@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -11,6 +13,7 @@
 namespace {
 
 using namespace std::string_literals;
+using platform::kProfileLineMaxLength;
 using platform::kProfileValueMaxLength;
 using platform::profileStringFromText;
 using platform::readProfileString;
@@ -40,9 +43,11 @@ std::vector<LookupCase> lookupCases()
         {"blanks trimmed around names and value", " \t[ \tS \t] \t\n \tk \t= \t v w \t\n", "S", "k", "def",
          "v w"},
         {"blank-only value is empty", "[S]\nk= \t \n", "S", "k", "def", ""},
+        {"vertical tabs trimmed like blanks", "[S]\n\vk\v=\v v \v\n", "S", "k", "def", "v"},
 
         // Section lines
-        {"section name ends at the last ]", "[a]b]\nk=v", "a]b", "k", "def", "v"},
+        {"section name ends at the first ]", "[a]b]\nk=v", "a", "k", "def", "v"},
+        {"a name with ] inside is never found", "[a]b]\nk=v", "a]b", "k", "def", "def"},
         {"text after the closing ] is ignored", "[S] trailing ; note\nk=v", "S", "k", "def", "v"},
         {"unclosed [ names the rest of the line", "[S \nk=v", "S", "k", "def", "v"},
         {"keys before any section belong to none", "k=v\n[S]\n", "S", "k", "def", "def"},
@@ -92,11 +97,11 @@ std::vector<LookupCase> lookupCases()
         {"quotes removed before cutting", "[S]\nk=\"" + kLongestValue + "\"", "S", "k", "def", kLongestValue},
         {"long default cut", "", "S", "k", kLongValue, kLongestValue},
 
-        // Byte-order mark
-        {"UTF-8 BOM at the start skipped", "\xEF\xBB\xBF[DATABASE]\nk=v", "DATABASE", "k", "def", "v"},
-        {"BOM after the start is not skipped", "\n\xEF\xBB\xBF[S]\nk=v", "S", "k", "def", "def"},
-        {"partial BOM is not skipped", "\xEF\xBB[S]\nk=v", "S", "k", "def", "def"},
-        {"BOM bytes inside a value kept", "[S]\nk=\xEF\xBB\xBFv", "S", "k", "def", "\xEF\xBB\xBFv"},
+        // A line longer than the reader keeps is cut, and the next line still counts
+        {"overlong line cut, next line read", "[S]\nx=" + std::string(kProfileLineMaxLength, 'x') + "\nk=v", "S", "k",
+         "def", "v"},
+        {"key beyond the kept part of a line is not seen",
+         "[S]\n" + std::string(kProfileLineMaxLength, ' ') + "k=v", "S", "k", "def", "def"},
 
         // Bytes
         {"Windows-1250 bytes pass through", "[\xC8\x61s]\nk=\xE8\x9A\xFD", "\xC8\x61s", "k", "def",
@@ -137,32 +142,104 @@ protected:
     std::filesystem::path dir_;
 };
 
+using platform::ProfileValue;
+
+std::string valueOf(const ProfileValue& read)
+{
+    return read.source == ProfileValue::Source::Unreadable ? "unreadable: " + read.problem : read.value;
+}
+
 TEST_F(ReadProfileString, MissingFileGivesTheDefault)
 {
-    EXPECT_EQ(readProfileString(dir_ / "absent.ini", "DATABASE", "Server", "def"), "def");
-    EXPECT_EQ(readProfileString(dir_ / "absent.ini", "DATABASE", "Server", kLongValue), kLongestValue);
+    for (const auto& missing : {dir_ / "absent.ini", dir_ / "absent" / "absent.ini"}) {
+        SCOPED_TRACE(missing.string());
+        const ProfileValue read = readProfileString(missing, "DATABASE", "Server", "def");
+        EXPECT_EQ(read.source, ProfileValue::Source::Default);
+        EXPECT_EQ(read.value, "def");
+    }
+    EXPECT_EQ(readProfileString(dir_ / "absent.ini", "DATABASE", "Server", kLongValue).value, kLongestValue);
 }
 
-TEST_F(ReadProfileString, UnreadablePathGivesTheDefault)
+// A file that is there but cannot be read is not a missing one: no default stands in.
+TEST_F(ReadProfileString, PathThatCannotBeReadIsUnreadableNotMissing)
 {
-    EXPECT_EQ(readProfileString(dir_, "DATABASE", "Server", "def"), "def");
+    std::filesystem::create_directory(dir_ / "folder.ini");
+    std::filesystem::create_symlink("loop2.ini", dir_ / "loop1.ini");
+    std::filesystem::create_symlink("loop1.ini", dir_ / "loop2.ini");
+    std::filesystem::create_symlink("/dev/zero", dir_ / "zero.ini");
+    ASSERT_EQ(mkfifo((dir_ / "fifo.ini").c_str(), 0600), 0);  // a plain open would wait for a writer
+
+    const struct {
+        const char* file;
+        const char* problem;
+    } cases[] = {
+        {"folder.ini", "Is a directory"},
+        {"loop1.ini", "Too many levels of symbolic links"},
+        {"zero.ini", "Not a regular file"},
+        {"fifo.ini", "Not a regular file"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const ProfileValue read = readProfileString(dir_ / c.file, "DATABASE", "IP", "localhost");
+        EXPECT_EQ(read.source, ProfileValue::Source::Unreadable);
+        EXPECT_EQ(read.problem, c.problem);
+        EXPECT_EQ(read.value, "");
+    }
 }
 
-// Written the way a Windows editor saves it: BOM, CRLF, and a NUL left in an earlier
-// section that must not stop the reading.
+TEST_F(ReadProfileString, ByteOrderMarkSaysHowTheFileIsEncoded)
+{
+    const auto utf16 = [](const std::u16string& text) {
+        std::string bytes = "\xFF\xFE";
+        for (char16_t unit : text)
+            bytes += std::string{static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+        return bytes;
+    };
+    const struct {
+        const char* description;
+        std::string bytes;
+        std::string expected;
+    } cases[] = {
+        {"Windows-1250 without a mark", "[DATABASE]\r\nIP=\xE8\x9A\xFD\r\n", "čšý"},
+        {"UTF-8 after its mark", "\xEF\xBB\xBF[DATABASE]\nIP=čšý\n", "čšý"},
+        {"UTF-16LE after its mark", utf16(u"[database]\r\nIP = \"čšý\"\r\n"), "čšý"},
+        {"UTF-16LE, a letter outside the code page", utf16(u"[DATABASE]\nIP=Ж1\n"), "?1"},
+        {"mark after the start is text", "\n\xEF\xBB\xBF[DATABASE]\nIP=v", "localhost"},
+        {"part of a mark is text", "\xEF\xBB[DATABASE]\nIP=v", "localhost"},
+        {"mark bytes inside a value are Windows-1250 text", "[DATABASE]\nIP=\xEF\xBB\xBFv", "ď»żv"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.description);
+        EXPECT_EQ(valueOf(readProfileString(writeFile(c.bytes), "DATABASE", "IP", "localhost")), c.expected);
+    }
+}
+
+// A file far larger than any line the reader keeps: read through to its last line
+// without holding it (the memory is measured by the benchmark, not here).
+TEST_F(ReadProfileString, HugeLinesAreReadThroughWithoutStopping)
+{
+    const std::string huge(3 * kProfileLineMaxLength + 7, 'x');
+    const auto path = writeFile("[DATABASE]\n" + huge + "\r\n" + huge + "\nIP=found\n");
+    EXPECT_EQ(valueOf(readProfileString(path, "DATABASE", "IP", "localhost")), "found");
+}
+
+// Written the way a Windows editor saves it: CRLF, and a NUL left in an earlier section
+// that must not stop the reading.
 TEST_F(ReadProfileString, ReadsAWindowsSavedFile)
 {
-    const auto path = writeFile("\xEF\xBB\xBF[DATABASE]\r\n"
+    const auto path = writeFile("[DATABASE]\r\n"
                                 "Server = db1\r\n"
                                 "User=\"Jan \xC8\x65rn\xFD\"\r\n"
                                 "\r\n"
                                 "[OTHER]\r\nx=\0\r\n"s
                                 "[Paths]\r\nImport=c:\\data\\import\r\n");
 
-    EXPECT_EQ(readProfileString(path, "database", "server", "def"), "db1");
-    EXPECT_EQ(readProfileString(path, "DATABASE", "User", "def"), "Jan \xC8\x65rn\xFD");
-    EXPECT_EQ(readProfileString(path, "Paths", "Import", "def"), "c:\\data\\import");
-    EXPECT_EQ(readProfileString(path, "DATABASE", "Password", "def"), "def");
+    EXPECT_EQ(valueOf(readProfileString(path, "database", "server", "def")), "db1");
+    EXPECT_EQ(valueOf(readProfileString(path, "DATABASE", "User", "def")), "Jan Černý");
+    EXPECT_EQ(valueOf(readProfileString(path, "Paths", "Import", "def")), "c:\\data\\import");
+    const ProfileValue missingKey = readProfileString(path, "DATABASE", "Password", "def");
+    EXPECT_EQ(missingKey.source, ProfileValue::Source::Default);
+    EXPECT_EQ(missingKey.value, "def");
 }
 
 }  // namespace

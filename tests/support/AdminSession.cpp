@@ -1,6 +1,8 @@
 // The administrator's session over the client library linked in directly.
 #include "tests/support/AdminSession.h"
 
+#include "platform/CodePage.h"
+
 #include "tests/support/GeneralLog.h"
 
 #include <gtest/gtest.h>
@@ -119,6 +121,14 @@ std::vector<std::string> databasesListedInWindows1250()
     return names;
 }
 
+std::vector<std::string> databasesAsTheProgramSeesThem()
+{
+    std::vector<std::string> names;
+    for (const std::string& name : databasesListedInWindows1250())
+        names.push_back(platform::windows1250ToUtf8(name));
+    return names;
+}
+
 void dropTenantDatabases(AdminSession& admin)
 {
     for (const std::vector<std::string>& row : admin.rows("SHOW DATABASES"))
@@ -213,10 +223,7 @@ std::string checksumOutsideCalendars(AdminSession& admin)
 
 void serverCommand(const std::string& command, const std::string& options)
 {
-    const char* script = std::getenv("CALENDAR_TEST_SERVER_SCRIPT");
-    if (!script)
-        throw std::runtime_error("CALENDAR_TEST_SERVER_SCRIPT is not set; run the tests through ctest");
-    const std::string line = std::string(script) + " " + command + " " + testServerDir().string() + " " + options;
+    const std::string line = std::string(CALENDAR_TEST_SERVER_SCRIPT) + " " + command + " " + testServerDir().string() + " " + options;
     if (std::system(line.c_str()) != 0)
         throw std::runtime_error("failed: " + line);
 }

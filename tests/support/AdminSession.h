@@ -41,6 +41,8 @@ enum class CalendarTable { WithKey, WithoutKey, Missing };
 
 // The databases as the program's session lists them (Windows-1250), in the server's order.
 std::vector<std::string> databasesListedInWindows1250();
+// The same names as the program holds them: decoded from Windows-1250 to UTF-8.
+std::vector<std::string> databasesAsTheProgramSeesThem();
 
 // Removes every tenant database, so that each test starts with the server's own only.
 void dropTenantDatabases(AdminSession& admin);

@@ -48,10 +48,7 @@ std::optional<LoggedCommand> parseEntry(std::string_view line)
 
 std::filesystem::path testServerDir()
 {
-    const char* dir = std::getenv("CALENDAR_TEST_SERVER_DIR");
-    if (!dir)
-        throw std::runtime_error("CALENDAR_TEST_SERVER_DIR is not set; run the tests through ctest");
-    return dir;
+    return CALENDAR_TEST_SERVER_DIR;
 }
 
 GeneralLog::GeneralLog() : path_(testServerDir() / "general.log"), start_(std::filesystem::file_size(path_))

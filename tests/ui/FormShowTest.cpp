@@ -3,7 +3,7 @@
 #include "data/uDM.h"
 #include "tests/support/AdminSession.h"
 #include "tests/ui/WindowTestSupport.h"
-#include "ui/uMain.h"
+#include "ui/qt/MainWindow.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -31,7 +31,7 @@ protected:
     void TearDown() override { dropTenantDatabases(admin); }
 
     // Notes, while a notice is up, whether the window is on the screen yet.
-    static QString windowState(const TfrmMain& window)
+    static QString windowState(const ui::QtMainWindow& window)
     {
         const bool onScreen = window.windowHandle() && window.windowHandle()->isVisible();
         return onScreen ? "window on screen" : "window not on screen";
@@ -52,8 +52,6 @@ TEST_F(StartUp, ReadsTheConfiguredServerAndRunsAtOnceWhenItAnswers)
         {"no file: the local server", std::nullopt, "localhost"},
         {"address as a Windows editor saves it", "[DATABASE]\r\nIP=127.0.0.1\r\n", "127.0.0.1"},
         {"section and key in lower case", "[database]\nip=127.0.0.1\n", "127.0.0.1"},
-        {"UTF-8 byte-order mark before the section", "\xEF\xBB\xBF[DATABASE]\r\nIP=127.0.0.1\r\n",
-         "127.0.0.1"},
         // The client library takes an empty host for the local server.
         {"key present but empty", "[DATABASE]\nIP=\n", ""},
     };
@@ -67,17 +65,16 @@ TEST_F(StartUp, ReadsTheConfiguredServerAndRunsAtOnceWhenItAnswers)
             configuration.remove();
 
         TDM dm;
-        TfrmMain window;
-        window.setDataModule(&dm);
+        ui::QtMainWindow window(dm, configuration.path());
         NoticeAnswerer notices([&window] { return windowState(window); });
         window.show();
 
-        EXPECT_EQ(window.Edit1->text(), c.field);
+        EXPECT_EQ(window.controls().Edit1->text(), c.field);
         ASSERT_EQ(notices.seen.size(), 1u);
         EXPECT_EQ(notices.seen.front().title, "OK");
         EXPECT_EQ(notices.seen.front().text, kDone);
         EXPECT_EQ(notices.seen.front().noted, "window not on screen") << "the user never saw the window";
-        EXPECT_EQ(window.BitBtn3->text(), "SPUSTIT >>>") << "a connected run leaves the caption";
+        EXPECT_EQ(window.controls().BitBtn3->text(), "SPUSTIT >>>") << "a connected run leaves the caption";
         EXPECT_EQ(calendarRows(admin, "firma_a"), expectedCalendarRows());
         EXPECT_TRUE(endWasRequested());
     }
@@ -92,8 +89,8 @@ TEST_F(StartUp, UnreachableServerLeavesTheWindowWaitingWithoutANotice)
     };
     const Case cases[] = {
         {"nothing listens there", "[DATABASE]\nIP=127.0.0.2\n", "127.0.0.2"},
-        // Without skipping the mark the section would be lost and the local server used.
-        {"byte-order mark and an unreachable address", "\xEF\xBB\xBF[DATABASE]\r\nIP=127.0.0.2\r\n",
+        // Without reading the mark the section would be lost and the local server used.
+        {"UTF-8 byte-order mark and an unreachable address", "\xEF\xBB\xBF[DATABASE]\r\nIP=127.0.0.2\r\n",
          "127.0.0.2"},
         {"Windows-1250 letters shown as such", "[DATABASE]\nIP=\xFA\xE8" "etn\xED/server\n",
          QString::fromUtf8("účetní/server")},
@@ -103,15 +100,14 @@ TEST_F(StartUp, UnreachableServerLeavesTheWindowWaitingWithoutANotice)
         configuration.write(c.file);
 
         TDM dm;
-        TfrmMain window;
-        window.setDataModule(&dm);
+        ui::QtMainWindow window(dm, configuration.path());
         NoticeAnswerer notices;
         window.show();
 
         EXPECT_TRUE(notices.seen.empty());
         EXPECT_TRUE(window.isVisible());
-        EXPECT_EQ(window.Edit1->text(), c.field);
-        EXPECT_EQ(window.BitBtn3->text(), "SPUSTIT >>>");
+        EXPECT_EQ(window.controls().Edit1->text(), c.field);
+        EXPECT_EQ(window.controls().BitBtn3->text(), "SPUSTIT >>>");
         EXPECT_FALSE(dm.conMain.connected());
         EXPECT_TRUE(calendarRows(admin, "firma_a").empty());
         EXPECT_FALSE(endWasRequested());
@@ -123,15 +119,14 @@ TEST_F(StartUp, StartButtonUsesTheAddressAsTyped)
 {
     configuration.write("[DATABASE]\nIP=127.0.0.2\n");
     TDM dm;
-    TfrmMain window;
-    window.setDataModule(&dm);
-    NoticeAnswerer notices([&window] { return window.BitBtn3->text(); });
+    ui::QtMainWindow window(dm, configuration.path());
+    NoticeAnswerer notices([&window] { return window.controls().BitBtn3->text(); });
     window.show();
     ASSERT_TRUE(notices.seen.empty());
 
-    window.Edit1->selectAll();
-    QTest::keyClicks(window.Edit1, "127.0.0.1");
-    QTest::mouseClick(window.BitBtn3, Qt::LeftButton);
+    window.controls().Edit1->selectAll();
+    QTest::keyClicks(window.controls().Edit1, "127.0.0.1");
+    QTest::mouseClick(window.controls().BitBtn3, Qt::LeftButton);
 
     ASSERT_EQ(notices.seen.size(), 1u);
     EXPECT_EQ(notices.seen.front().title, "OK");

@@ -2,8 +2,6 @@
 // and whether the end of the program was requested.
 #pragma once
 
-#include "update/Configuration.h"
-
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -30,16 +28,17 @@ inline void PrintTo(const QRect& r, std::ostream* out)
 
 namespace window_testing {
 
-// The configuration file of the tests' copies of the program; removed again at the end.
+// A configuration file of the test's own, in a folder of this process; removed again at
+// the end.
 class ConfigurationFile {
 public:
-    ConfigurationFile() : path_(update::configurationFilePath())
+    ConfigurationFile()
+        : path_(std::filesystem::temp_directory_path() /
+                ("calendar-window-test-" + std::to_string(QCoreApplication::applicationPid())) / "quorvel.ini")
     {
-        // Never write where an installed program would look.
-        EXPECT_EQ(path_, std::filesystem::path(TEST_CONFIGURATION_FILE));
         remove();
     }
-    ~ConfigurationFile() { remove(); }
+    ~ConfigurationFile() { std::filesystem::remove_all(path_.parent_path()); }
     ConfigurationFile(const ConfigurationFile&) = delete;
     ConfigurationFile& operator=(const ConfigurationFile&) = delete;
 
@@ -49,6 +48,7 @@ public:
         std::ofstream(path_, std::ios::binary | std::ios::trunc) << bytes;
     }
     void remove() { std::filesystem::remove(path_); }
+    const std::filesystem::path& path() const noexcept { return path_; }
 
 private:
     std::filesystem::path path_;

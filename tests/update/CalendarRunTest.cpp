@@ -1,8 +1,12 @@
-// Calendar update runs against the real test server.
+// Calendar update runs against the real test server: the window's handlers and what the
+// run reports of each database.
 #include "data/uDM.h"
+#include "platform/CodePage.h"
 #include "tests/support/AdminSession.h"
+#include "tests/support/CuttingProxy.h"
 #include "tests/support/GeneralLog.h"
 #include "tests/support/RecordingWindow.h"
+#include "ui/uMain.h"
 #include "update/CalendarUpdate.h"
 #include "update/SessionSettings.h"
 #include "update/Texts.h"
@@ -24,6 +28,20 @@ const std::string kDone = "notice OK: " + std::string(update::kNoticeDone);
 const std::string kListUnreadable = "notice CHYBA: " + std::string(update::kNoticeListUnreadable);
 const std::string kSessionLost = "notice CHYBA: " + std::string(update::kNoticeSessionLost);
 
+// No configuration file is read by the start button's handler.
+const std::filesystem::path kNoConfiguration = "/nonexistent/quorvel.ini";
+
+// The start button pressed once in a window whose field holds `window.serverField`.
+void pressStart(TDM& dm, RecordingWindow& window)
+{
+    TfrmMain(window, dm, kNoConfiguration).BitBtn3Click();
+}
+
+bool contains(const std::vector<std::string>& names, const std::string& name)
+{
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
 class CalendarRun : public ::testing::Test {
 protected:
     void SetUp() override { dropTenantDatabases(admin); }
@@ -41,31 +59,44 @@ TEST_F(CalendarRun, WritesTheRowsIntoEveryTenantAndSendsExactlyTheStatements)
     GeneralLog log;
 
     TDM dm;
-    RecordingWindow window("127.0.0.1");
-    update::runCalendarUpdate(dm, window);
+    RecordingObserver observer;
+    const update::RunOutcome outcome = update::runCalendarUpdate(dm, "127.0.0.1", observer);
 
-    EXPECT_EQ(window.events, (std::vector<std::string>{kConnecting, kDone, "end"}));
+    EXPECT_EQ(outcome.end, update::RunEnd::Completed);
+    EXPECT_EQ(outcome.listed, listed.size());
+    EXPECT_EQ(outcome.updated, 2u);
+    EXPECT_EQ(outcome.skipped, listed.size() - 2);
+    EXPECT_EQ(outcome.notReached(), 0u);
     EXPECT_EQ(calendarRows(admin, "firma_a"), expectedCalendarRows());
     EXPECT_EQ(calendarRows(admin, "firma_b"), expectedCalendarRows());
-    EXPECT_EQ(window.updated, (std::vector<std::string>{"firma_a", "firma_b"}));
+    EXPECT_EQ(observer.updated, (std::vector<std::string>{"firma_a", "firma_b"}));
 
     std::vector<std::string> expectedQueries = {"SET CHARACTER SET cp1250", "SHOW DATABASES"};
     for (const std::string& name : listed)
         expectedQueries.push_back(expectedStatement(name));
     EXPECT_EQ(log.queriesBy("quorvel"), expectedQueries);
     for (const char* system : {"information_schema", "mysql", "performance_schema", "sys"})
-        EXPECT_NE(std::find(window.skipped.begin(), window.skipped.end(), system), window.skipped.end())
-            << system << " is listed and its statement fails";
+        EXPECT_TRUE(contains(observer.skipped, system)) << system << " is listed and its statement fails";
+}
+
+TEST_F(CalendarRun, StartButtonConnectsRunsAndEndsWithTheNotice)
+{
+    createTenant(admin, "firma_a", CalendarTable::WithKey);
+    TDM dm;
+    RecordingWindow window("127.0.0.1");
+    pressStart(dm, window);
+
+    EXPECT_EQ(window.events, (std::vector<std::string>{kConnecting, kDone, "end"}));
+    EXPECT_EQ(calendarRows(admin, "firma_a"), expectedCalendarRows());
 }
 
 TEST_F(CalendarRun, ServerWithOnlyItsOwnDatabasesStillFinishes)
 {
     TDM dm;
     RecordingWindow window("localhost");
-    update::runCalendarUpdate(dm, window);
+    pressStart(dm, window);
 
     EXPECT_EQ(window.events, (std::vector<std::string>{kConnecting, kDone, "end"}));
-    EXPECT_TRUE(window.updated.empty());
 }
 
 TEST_F(CalendarRun, SecondRunIsRefusedByAKeyAndDoublesRowsWithout)
@@ -75,7 +106,7 @@ TEST_F(CalendarRun, SecondRunIsRefusedByAKeyAndDoublesRowsWithout)
     for (int run = 0; run < 2; ++run) {
         TDM dm;
         RecordingWindow window("localhost");
-        update::runCalendarUpdate(dm, window);
+        pressStart(dm, window);
         EXPECT_EQ(window.events.back(), "end");
     }
 
@@ -96,16 +127,37 @@ TEST_F(CalendarRun, NamesTravelByteForByteInWindows1250)
     createTenant(admin, awkward, CalendarTable::WithKey);
 
     TDM dm;
-    RecordingWindow window("localhost");
-    update::runCalendarUpdate(dm, window);
+    RecordingObserver observer;
+    update::runCalendarUpdate(dm, "localhost", observer);
 
     EXPECT_EQ(calendarRows(admin, czech), expectedCalendarRows());
     EXPECT_EQ(calendarRows(admin, awkward), expectedCalendarRows());
+    EXPECT_TRUE(contains(observer.updated, czech)) << "the name is reported in its own letters";
     // The server can only hand such a name over with '?' in place of the letters it
     // cannot write in the session's code page; no database has that name.
     EXPECT_TRUE(calendarRows(admin, outsideCodePage).empty());
-    EXPECT_NE(std::find(window.skipped.begin(), window.skipped.end(), "tenant_??"), window.skipped.end());
-    EXPECT_EQ(window.events.back(), "end");
+    EXPECT_TRUE(contains(observer.skipped, "tenant_??"));
+}
+
+TEST_F(CalendarRun, ANameListedTwiceGetsItsStatementOnce)
+{
+    // The session's code page writes "v1_Ж" as "v1_?", the name of another tenant; the
+    // calendar must not reach that one twice while "v1_Ж" itself gets nothing.
+    createTenant(admin, "v1_Ж", CalendarTable::WithoutKey);
+    createTenant(admin, "v1_?", CalendarTable::WithoutKey);
+    GeneralLog log;
+    TDM dm;
+    RecordingObserver observer;
+    const update::RunOutcome outcome = update::runCalendarUpdate(dm, "localhost", observer);
+
+    EXPECT_EQ(outcome.end, update::RunEnd::Completed);
+    EXPECT_EQ(outcome.listedAgain, 1u);
+    EXPECT_EQ(observer.listedAgain, (std::vector<std::string>{"v1_?"}));
+    EXPECT_EQ(observer.updated, (std::vector<std::string>{"v1_?"}));
+    EXPECT_EQ(calendarRows(admin, "v1_?"), expectedCalendarRows()) << "12 rows, not 24";
+    EXPECT_TRUE(calendarRows(admin, "v1_Ж").empty());
+    const std::vector<std::string> queries = log.queriesBy("quorvel");
+    EXPECT_EQ(std::count(queries.begin(), queries.end(), expectedStatement("v1_?")), 1);
 }
 
 TEST_F(CalendarRun, FailedConnectReportsAndAllowsACorrectedSecondPress)
@@ -134,7 +186,7 @@ TEST_F(CalendarRun, FailedConnectReportsAndAllowsACorrectedSecondPress)
         TDM dm;
         dm.conMain.setLibraryNames(c.libraries);
         RecordingWindow window(c.host);
-        update::runCalendarUpdate(dm, window);
+        pressStart(dm, window);
         EXPECT_EQ(window.events, (std::vector<std::string>{kConnecting, kConnectFailed, kBackToStart}));
         EXPECT_FALSE(dm.conMain.connected());
 
@@ -142,7 +194,7 @@ TEST_F(CalendarRun, FailedConnectReportsAndAllowsACorrectedSecondPress)
         window.events.clear();
         window.serverField = "127.0.0.1";
         dm.conMain.setLibraryNames(standard);
-        update::runCalendarUpdate(dm, window);
+        pressStart(dm, window);
         EXPECT_EQ(window.events, (std::vector<std::string>{kConnecting, kDone, "end"}));
         EXPECT_EQ(calendarRows(admin, "firma_a"), expectedCalendarRows());
     }
@@ -153,7 +205,7 @@ TEST_F(CalendarRun, WrongPasswordIsAFailedConnect)
     admin.exec("ALTER USER 'quorvel'@'127.0.0.1' IDENTIFIED BY 'jine-heslo'");
     TDM dm;
     RecordingWindow window("127.0.0.1");
-    update::runCalendarUpdate(dm, window);
+    pressStart(dm, window);
     admin.exec("ALTER USER 'quorvel'@'127.0.0.1' IDENTIFIED BY 'selvado'");
 
     EXPECT_EQ(window.events, (std::vector<std::string>{kConnecting, kConnectFailed, kBackToStart}));
@@ -166,7 +218,7 @@ TEST_F(CalendarRun, ConnectedAtStartLeavesTheCaptionAlone)
     RecordingWindow window("this text is not used");
     update::assignSessionSettings(dm.conMain, "localhost");
     dm.conMain.connect();
-    update::runCalendarUpdate(dm, window);
+    pressStart(dm, window);
 
     EXPECT_EQ(window.events, (std::vector<std::string>{kDone, "end"}));
     EXPECT_EQ(calendarRows(admin, "firma_a"), expectedCalendarRows());
@@ -181,7 +233,7 @@ TEST_F(CalendarRun, UnreadableListIsNotReportedAsSuccess)
     killSessionsOf(admin, "quorvel");  // the session dies between the connect and the list
 
     RecordingWindow window("localhost");
-    update::runCalendarUpdate(dm, window);
+    pressStart(dm, window);
 
     EXPECT_EQ(window.events, (std::vector<std::string>{kListUnreadable, "end"}));
     EXPECT_TRUE(calendarRows(admin, "firma_a").empty());
@@ -191,21 +243,38 @@ TEST_F(CalendarRun, LostSessionStopsTheRunAndSaysSo)
 {
     for (const char* name : {"t1", "t2", "t3", "t4"})
         createTenant(admin, name, CalendarTable::WithKey);
-    GeneralLog log;
     TDM dm;
-    RecordingWindow window("localhost");
-    window.afterUpdate = [&](std::string_view name) {
+    RecordingObserver observer;
+    observer.afterUpdate = [&](std::string_view name) {
         if (name == "t2")
             killSessionsOf(admin, "quorvel");
     };
-    update::runCalendarUpdate(dm, window);
+    const update::RunOutcome outcome = update::runCalendarUpdate(dm, "localhost", observer);
 
-    EXPECT_EQ(window.events, (std::vector<std::string>{kConnecting, kSessionLost, "end"}));
-    EXPECT_EQ(window.updated, (std::vector<std::string>{"t1", "t2"}));
-    EXPECT_EQ(window.skipped.back(), "t3");
+    EXPECT_EQ(outcome.end, update::RunEnd::SessionLost);
+    EXPECT_EQ(observer.updated, (std::vector<std::string>{"t1", "t2"}));
+    // The statement under way when the session broke may or may not have been written.
+    EXPECT_EQ(observer.unknown, (std::vector<std::string>{"t3"}));
+    EXPECT_EQ(outcome.unknown, "t3");
+    EXPECT_FALSE(contains(observer.skipped, "t3"));
+    EXPECT_GE(outcome.notReached(), 1u) << "t4";
     EXPECT_TRUE(calendarRows(admin, "t3").empty());
     EXPECT_TRUE(calendarRows(admin, "t4").empty());
     EXPECT_FALSE(dm.conMain.connected());
+}
+
+TEST_F(CalendarRun, LostSessionEndsTheWindowsRunWithItsNotice)
+{
+    for (const char* name : {"t1", "t2", "t3"})
+        createTenant(admin, name, CalendarTable::WithKey);
+    CuttingProxy relay("127.0.0.3", "INSERT INTO `t2`");
+    TDM dm;
+    RecordingWindow window("127.0.0.3");
+    pressStart(dm, window);
+
+    EXPECT_EQ(window.events, (std::vector<std::string>{kConnecting, kSessionLost, "end"}));
+    EXPECT_EQ(calendarRows(admin, "t1"), expectedCalendarRows());
+    EXPECT_TRUE(calendarRows(admin, "t3").empty());
 }
 
 }  // namespace

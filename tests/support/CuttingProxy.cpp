@@ -1,5 +1,5 @@
 // A one-session TCP relay with a cut-off, on plain POSIX sockets.
-#include "tests/cli/CuttingProxy.h"
+#include "tests/support/CuttingProxy.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

@@ -1,0 +1,42 @@
+// Texts on their way to the terminal: the program's messages in the locale's encoding,
+// and names and statements escaped so that they can be recovered exactly.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace cli {
+
+class Terminal {
+public:
+    // Takes the encoding of the locale's LC_CTYPE (setlocale must have run); Windows
+    // consoles get UTF-8.
+    Terminal();
+
+    // A message: in a locale that cannot show a letter, the letter loses its accent
+    // ("dokončena" becomes "dokoncena") or becomes '?'.
+    std::string message(std::string_view utf8) const;
+
+    // A name, a statement or a server's text, never altered: control characters and
+    // the backslash are written as escapes (\n, \r, \t, \\, \xNN), and a character the
+    // locale cannot show as \u{XXXX}. Plain printable text stays as it is.
+    std::string verbatim(std::string_view utf8) const;
+
+    // A command-line argument in the locale's encoding, as UTF-8.
+    std::string argument(std::string_view localBytes) const;
+
+    bool utf8() const noexcept { return utf8_; }
+
+private:
+    std::string codeset_;
+    bool utf8_ = true;
+};
+
+// `utf8` with every control character and backslash escaped, and every character
+// outside ASCII escaped as \u{XXXX} too when `asciiOnly`.
+std::string escapedText(std::string_view utf8, bool asciiOnly);
+
+// Replaces %1, %2, ... in `pattern` by the arguments in order.
+std::string fill(std::string_view pattern, std::initializer_list<std::string_view> arguments);
+
+}  // namespace cli
