@@ -1,6 +1,7 @@
 # Shared by the README's commands: the project's packages and installing those missing.
 
-# Everything the build, the tests, the demo and the benchmark use, all Debian packages.
+# Everything the build, the tests, the demo and the benchmark use, all Debian packages
+# (dpkg-dev and file for cpack's dependency list, lintian for the package test).
 PROJECT_PACKAGES=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libgl-dev
@@ -9,6 +10,7 @@ PROJECT_PACKAGES=(
   googletest libgtest-dev
   xvfb xdotool imagemagick fonts-dejavu-core
   time
+  dpkg-dev file lintian
 )
 # The fuzzers are built with clang and its sanitizer runtimes.
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
