@@ -14,6 +14,13 @@ PROJECT_PACKAGES=(
 )
 # The fuzzers are built with clang and its sanitizer runtimes.
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
+# The Windows build: the MinGW-w64 cross compilers (POSIX thread model), Wine to run what
+# they build, makensis for the installer, and dpkg-dev to unpack Debian's client source.
+WINDOWS_PACKAGES=(
+  cmake ninja-build
+  mingw-w64 gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix
+  wine wine64 nsis dpkg-dev
+)
 
 # Installs the packages that are not installed yet. The database server's package must
 # not start a system server: the tests and the demo run throwaway servers of their own.
