@@ -17,18 +17,6 @@ namespace {
 
 constexpr char kDefaultCharacter = '?';
 
-// The bytes Windows-1250 leaves undefined; Windows maps each to the C1 control of the
-// same number and back.
-constexpr std::array<unsigned char, 5> kUndefinedBytes = {0x81, 0x83, 0x88, 0x90, 0x98};
-
-bool isUndefinedByte(unsigned char byte)
-{
-    for (unsigned char undefined : kUndefinedBytes)
-        if (byte == undefined)
-            return true;
-    return false;
-}
-
 // The length of the UTF-8 sequence at the start of `text` and its code point, or
 // length 0 when the bytes there are not UTF-8.
 struct Utf8Character {
@@ -97,6 +85,18 @@ std::string fromWide(UINT codePage, std::wstring_view wide)
 }
 
 #else
+
+// The bytes Windows-1250 leaves undefined; Windows maps each to the C1 control of the
+// same number and back.
+constexpr std::array<unsigned char, 5> kUndefinedBytes = {0x81, 0x83, 0x88, 0x90, 0x98};
+
+bool isUndefinedByte(unsigned char byte)
+{
+    for (unsigned char undefined : kUndefinedBytes)
+        if (byte == undefined)
+            return true;
+    return false;
+}
 
 constexpr const char kIconvWindows1250[] = "WINDOWS-1250";
 constexpr const char kIconvUtf8[] = "UTF-8";

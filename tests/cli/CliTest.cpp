@@ -3,11 +3,8 @@
 #include "platform/CodePage.h"
 #include "tests/support/CuttingProxy.h"
 #include "tests/support/AdminSession.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/GeneralLog.h"
-
-#include <QProcess>
-#include <QProcessEnvironment>
-#include <QStringList>
 
 #include <gtest/gtest.h>
 
@@ -44,31 +41,14 @@ struct Result {
     std::vector<std::string> err;
 };
 
-std::vector<std::string> linesOf(const QByteArray& bytes)
-{
-    std::vector<std::string> lines;
-    for (const QByteArray& line : bytes.split('\n'))
-        lines.push_back(line.toStdString());
-    if (!lines.empty() && lines.back().empty())
-        lines.pop_back();
-    return lines;
-}
+using Arguments = std::vector<std::string>;
 
-Result runProgram(const char* program, const QStringList& arguments, const char* locale = "C.UTF-8")
+Result runCli(const Arguments& arguments, const char* locale = "C.UTF-8")
 {
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("LC_ALL", locale);
-    process.setProcessEnvironment(environment);
-    process.start(program, arguments);
-    EXPECT_TRUE(process.waitForFinished(-1)) << program;
-    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << program;
-    return {process.exitCode(), linesOf(process.readAllStandardOutput()), linesOf(process.readAllStandardError())};
-}
-
-Result runCli(const QStringList& arguments, const char* locale = "C.UTF-8")
-{
-    return runProgram(CLI_PROGRAM, arguments, locale);
+    ChildOptions options;
+    options.environment = {{"LC_ALL", locale}};
+    const ChildResult child = runChild(CLI_PROGRAM, arguments, options);
+    return {child.exitStatus, linesOf(child.out), linesOf(child.err)};
 }
 
 // For lines whose end is the server's or the client library's own wording.
@@ -248,12 +228,12 @@ TEST_F(CliRun, HostComesFromTheConfigurationFileUnlessGiven)
     const std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) / "calendar-cli-config";
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir / "a-folder.ini");
-    const QString file = QString::fromStdString((dir / "quorvel.ini").string());
-    const QString folder = QString::fromStdString((dir / "a-folder.ini").string());
+    const std::string file = (dir / "quorvel.ini").string();
+    const std::string folder = (dir / "a-folder.ini").string();
     struct Case {
         const char* description;
         const char* configuration;  // nullptr: no file
-        QStringList arguments;
+        Arguments arguments;
         int exitStatus;
     };
     const Case cases[] = {
@@ -274,7 +254,7 @@ TEST_F(CliRun, HostComesFromTheConfigurationFileUnlessGiven)
         EXPECT_EQ(result.exitStatus, c.exitStatus);
         if (c.exitStatus == 78) {
             EXPECT_EQ(result.err, (std::vector<std::string>{"calendar-import-cli: konfigurační soubor " +
-                                                            folder.toStdString() + " nejde přečíst: Is a directory"}));
+                                                            folder + " nejde přečíst: Is a directory"}));
         }
     }
     EXPECT_TRUE(calendarRows(admin, "firma_a").size() == 12u);
@@ -285,7 +265,7 @@ TEST(CliCommandLine, WrongArgumentsGiveUsageAndSixtyFour)
 {
     struct Case {
         const char* description;
-        QStringList arguments;
+        Arguments arguments;
         std::string firstLine;
     };
     const Case cases[] = {
