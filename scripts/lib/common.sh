@@ -3,7 +3,7 @@
 # Everything the build, the tests, the demo and the benchmark use, all Debian packages
 # (dpkg-dev and file for cpack's dependency list, lintian for the package test).
 PROJECT_PACKAGES=(
-  cmake ninja-build g++ pkg-config
+  cmake ninja-build g++ pkg-config libxkbcommon-dev
   qt6-base-dev libgl-dev
   libmariadb3 libmariadb-dev
   mariadb-server mariadb-client

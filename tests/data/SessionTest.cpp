@@ -25,15 +25,7 @@ protected:
     void TearDown() override { dropTenantDatabases(admin); }
 
     // The server lets a closed session go a moment after the client hung up.
-    int sessionsSettled(int expected)
-    {
-        int count = sessionsOf(admin, kUser);
-        for (int i = 0; i < 50 && count != expected; ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-            count = sessionsOf(admin, kUser);
-        }
-        return count;
-    }
+    int sessionsSettled(int expected) { return sessionsSettledAt(admin, kUser, expected); }
 
     std::vector<std::string> walk(data::Query& query)
     {
@@ -129,6 +121,38 @@ TEST_F(Session, MissingLibraryIsLookedForAgainOnTheNextConnect)
     dm.conMain.setLibraryNames({"libnot-here.so.1", "libmariadb.so.3"});
     dm.conMain.connect();
     EXPECT_TRUE(dm.conMain.connected());
+}
+
+// ':' would carry a port in a host text, so it is refused there, except in a text that
+// is an IPv6 address as a whole.
+TEST_F(Session, AnIpv6AddressIsAHostButNothingMayRideAlongWithIt)
+{
+    const struct {
+        const char* host;
+        bool connects;
+        bool ownRefusal;  // refused by the program before the client library is asked
+    } cases[] = {
+        {"::1", true, false},
+        {"0:0:0:0:0:0:0:1", true, false},
+        {"fd00::10", false, false},  // a host the library may try, and cannot reach
+        {"[::1]:3306", false, true},
+        {"::1,127.0.0.1", false, true},
+        {"::1/64", false, true},
+        {"127.0.0.1:3306", false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.host);
+        TDM dm;
+        update::assignSessionSettings(dm.conMain, c.host);
+        try {
+            dm.conMain.connect();
+        } catch (const data::ProgramError&) {
+            EXPECT_TRUE(c.ownRefusal);
+        } catch (const data::DatabaseError& error) {
+            EXPECT_FALSE(c.ownRefusal) << error.text();
+        }
+        EXPECT_EQ(dm.conMain.connected(), c.connects);
+    }
 }
 
 TEST_F(Session, PortZeroMeansTheStandardPortWhateverTheEnvironmentSays)

@@ -1,6 +1,7 @@
 // The real program in a real X server, driven like a user with xdotool, against the test
 // server: the run at start-up, and the window when the configured server does not answer.
 #include "tests/support/AdminSession.h"
+#include "tests/support/ChildProcess.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -13,6 +14,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <optional>
 #include <fstream>
 #include <string>
 
@@ -216,6 +218,31 @@ TEST_F(EndToEnd, UnreachableServerShowsTheWindowWhereATypedAddressWorks)
 
     x.keys(done, {"Return"});
     expectEndedNormally();
+}
+
+// Started where there is no display at all, or a display that is not there: the program
+// says what it needs and what does the job in a terminal, and ends with its own status.
+TEST(WithoutDisplay, SaysWhatItNeedsAndEndsWithItsOwnStatus)
+{
+    const struct {
+        const char* description;
+        std::optional<std::string> display;
+    } cases[] = {
+        {"no display named", std::nullopt},
+        {"a display nobody serves", ":97"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.description);
+        ChildOptions options;
+        options.environment = {{"DISPLAY", c.display}, {"WAYLAND_DISPLAY", std::nullopt},
+                               {"QT_QPA_PLATFORM", std::nullopt}, {"XDG_RUNTIME_DIR", std::nullopt}};
+        const ChildResult result = runChild(PROGRAM, {}, options);
+        EXPECT_EQ(result.exitStatus, 69);
+        EXPECT_NE(result.err.find("grafické prostředí"), std::string::npos) << result.err;
+        EXPECT_NE(result.err.find("calendar-import-cli"), std::string::npos) << result.err;
+        EXPECT_EQ(result.err.find("Reinstalling"), std::string::npos) << "Qt's own advice is not ours";
+        EXPECT_EQ(result.err.find("XDG_RUNTIME_DIR"), std::string::npos) << "noise the user cannot act on";
+    }
 }
 
 }  // namespace

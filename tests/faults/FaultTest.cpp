@@ -132,7 +132,7 @@ TEST_F(Faults, CodePageRefusedLeavesNoSessionOpen)
     dm.conMain.Properties = {"Codepage=no_such_charset"};
     EXPECT_EQ(runAgainst(dm, "localhost").end, RunEnd::NoConnection);
     EXPECT_FALSE(dm.conMain.connected());
-    EXPECT_EQ(sessionsOf(*admin, "quorvel"), 0);
+    EXPECT_EQ(sessionsSettledAt(*admin, "quorvel", 0), 0);
     expectNothingElseChanged();
 }
 

@@ -9,6 +9,8 @@
 #include <mysql.h>
 
 #include <array>
+#include <chrono>
+#include <thread>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -153,7 +155,7 @@ void createTenant(AdminSession& admin, std::string_view name, CalendarTable tabl
             pattern += '\\';
         pattern += c;
     }
-    for (const char* host : {"localhost", "127.0.0.1"})
+    for (const char* host : {"localhost", "127.0.0.1", "::1"})
         admin.exec("GRANT INSERT ON " + identifier(pattern) + ".* TO 'quorvel'@'" + host + "'");
 }
 
@@ -203,6 +205,17 @@ int sessionsOf(AdminSession& admin, std::string_view user)
 {
     return std::stoi(
         admin.scalar("SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE USER = " + literal(user)));
+}
+
+int sessionsSettledAt(AdminSession& admin, std::string_view user, int expected)
+{
+    // The server lets a closed session go a moment after the client has closed it.
+    int count = sessionsOf(admin, user);
+    for (int i = 0; i < 100 && count != expected; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        count = sessionsOf(admin, user);
+    }
+    return count;
 }
 
 std::string checksumOutsideCalendars(AdminSession& admin)

@@ -61,6 +61,8 @@ std::string expectedStatement(std::string_view quotedName);
 void killSessionsOf(AdminSession& admin, std::string_view user);
 // How many sessions the account has open on the server now.
 int sessionsOf(AdminSession& admin, std::string_view user);
+// The same, once it is `expected` or after a few seconds of waiting for it.
+int sessionsSettledAt(AdminSession& admin, std::string_view user, int expected);
 
 // A checksum of every table outside the `calendar` tables (and outside what the server
 // changes on its own: statistics, performance and information schemas).
