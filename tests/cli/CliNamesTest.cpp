@@ -1,0 +1,90 @@
+// Database names that carry line breaks, terminal controls or backslashes cannot forge or
+// erase report lines: the console writes every name so that it reads back exactly.
+#include "tests/support/AdminSession.h"
+#include "tests/support/ChildProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+using namespace testing_support;
+
+struct HostileName {
+    std::string name;     // as the tenant created it
+    std::string printed;  // as the report must show it
+};
+
+const std::vector<HostileName>& hostileNames()
+{
+    static const std::vector<HostileName> names = {
+        {"acme\nfirma_x: aktualizována", "acme\\nfirma_x: aktualizována"},
+        {"zpet\rfirma_y: aktualizována", "zpet\\rfirma_y: aktualizována"},
+        {"esc\x1b[2Kvymaz", "esc\\x1B[2Kvymaz"},
+        {"zvonek\a", "zvonek\\x07"},
+        {"tab\tulator", "tab\\tulator"},
+        {"zpetne\\lomitko", "zpetne\\\\lomitko"},
+    };
+    return names;
+}
+
+class CliNames : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dropTenantDatabases(admin);
+        for (const HostileName& tenant : hostileNames())
+            createTenant(admin, tenant.name, CalendarTable::WithKey);
+    }
+    void TearDown() override { dropTenantDatabases(admin); }
+
+    ChildResult runCli(const std::vector<std::string>& arguments)
+    {
+        ChildOptions options;
+        options.environment = {{"LC_ALL", "C.UTF-8"}};
+        return runChild(CLI_PROGRAM, arguments, options);
+    }
+
+    AdminSession admin;
+};
+
+bool hasControlCharacterBesidesLineEnds(const std::string& text)
+{
+    return std::any_of(text.begin(), text.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return (byte < 0x20 && c != '\n') || byte == 0x7F;
+    });
+}
+
+TEST_F(CliNames, ReportHasOneLineForEachDatabaseAndEveryNameReadsBackExactly)
+{
+    const size_t listed = databasesListedInWindows1250().size();
+    const ChildResult result = runCli({"--host", "localhost"});
+
+    EXPECT_EQ(result.exitStatus, 0);
+    const std::vector<std::string> lines = linesOf(result.out);
+    EXPECT_EQ(lines.size(), listed) << "no name adds a line of its own";
+    EXPECT_FALSE(hasControlCharacterBesidesLineEnds(result.out));
+    EXPECT_FALSE(hasControlCharacterBesidesLineEnds(result.err));
+    for (const HostileName& tenant : hostileNames()) {
+        SCOPED_TRACE(tenant.printed);
+        EXPECT_NE(std::find(lines.begin(), lines.end(), tenant.printed + ": aktualizována"), lines.end());
+        EXPECT_EQ(calendarRows(admin, tenant.name), expectedCalendarRows());
+    }
+}
+
+TEST_F(CliNames, TrialRunPrintsEachStatementOnOneLine)
+{
+    const size_t listed = databasesListedInWindows1250().size();
+    const ChildResult result = runCli({"--dry-run", "--host", "localhost"});
+
+    EXPECT_EQ(result.exitStatus, 0);
+    const std::vector<std::string> lines = linesOf(result.out);
+    EXPECT_EQ(lines.size(), listed);
+    EXPECT_FALSE(hasControlCharacterBesidesLineEnds(result.out));
+    EXPECT_NE(std::find(lines.begin(), lines.end(), expectedStatement("acme\\nfirma_x: aktualizována") + ";"),
+              lines.end());
+}
+
+}  // namespace
