@@ -17,43 +17,6 @@ namespace {
 
 constexpr char kDefaultCharacter = '?';
 
-// The length of the UTF-8 sequence at the start of `text` and its code point, or
-// length 0 when the bytes there are not UTF-8.
-struct Utf8Character {
-    std::size_t length = 0;
-    char32_t codePoint = 0;
-};
-
-Utf8Character decodeUtf8(std::string_view text)
-{
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(0);
-    std::size_t length = 0;
-    char32_t codePoint = 0;
-    if (lead < 0x80)
-        return {1, lead};
-    if (lead >= 0xC2 && lead <= 0xDF)
-        length = 2, codePoint = lead & 0x1F;
-    else if (lead >= 0xE0 && lead <= 0xEF)
-        length = 3, codePoint = lead & 0x0F;
-    else if (lead >= 0xF0 && lead <= 0xF4)
-        length = 4, codePoint = lead & 0x07;
-    else
-        return {};
-    if (text.size() < length)
-        return {};
-    for (std::size_t i = 1; i < length; ++i) {
-        if ((byte(i) & 0xC0) != 0x80)
-            return {};
-        codePoint = (codePoint << 6) | (byte(i) & 0x3F);
-    }
-    const bool overlong = (length == 3 && codePoint < 0x800) || (length == 4 && codePoint < 0x10000);
-    const bool surrogate = codePoint >= 0xD800 && codePoint <= 0xDFFF;
-    if (overlong || surrogate || codePoint > 0x10FFFF)
-        return {};
-    return {length, codePoint};
-}
-
 #if defined(_WIN32)
 
 constexpr UINT kWindows1250 = 1250;
@@ -151,6 +114,36 @@ void appendUtf8(std::string& out, char32_t codePoint)
         out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (codePoint & 0x3F));
     }
+}
+
+Utf8Character decodeUtf8(std::string_view text)
+{
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(0);
+    std::size_t length = 0;
+    char32_t codePoint = 0;
+    if (lead < 0x80)
+        return {1, lead};
+    if (lead >= 0xC2 && lead <= 0xDF)
+        length = 2, codePoint = lead & 0x1F;
+    else if (lead >= 0xE0 && lead <= 0xEF)
+        length = 3, codePoint = lead & 0x0F;
+    else if (lead >= 0xF0 && lead <= 0xF4)
+        length = 4, codePoint = lead & 0x07;
+    else
+        return {};
+    if (text.size() < length)
+        return {};
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(i) & 0xC0) != 0x80)
+            return {};
+        codePoint = (codePoint << 6) | (byte(i) & 0x3F);
+    }
+    const bool overlong = (length == 3 && codePoint < 0x800) || (length == 4 && codePoint < 0x10000);
+    const bool surrogate = codePoint >= 0xD800 && codePoint <= 0xDFFF;
+    if (overlong || surrogate || codePoint > 0x10FFFF)
+        return {};
+    return {length, codePoint};
 }
 
 std::string utf16leToUtf8(std::string_view bytes)

@@ -29,6 +29,14 @@ std::optional<std::string> windows1250Unavailable();
 // become U+FFFD.
 std::string utf16leToUtf8(std::string_view bytes);
 
+// The first character of `text`: its length in bytes and its code point; length 0 when
+// the bytes there are not UTF-8 (overlong forms and surrogates included).
+struct Utf8Character {
+    std::size_t length = 0;
+    char32_t codePoint = 0;
+};
+Utf8Character decodeUtf8(std::string_view text);
+
 // Appends the UTF-8 form of `codePoint`.
 void appendUtf8(std::string& out, char32_t codePoint);
 

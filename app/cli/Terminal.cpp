@@ -22,28 +22,6 @@ bool isUtf8Codeset(std::string_view codeset)
     return codeset == "UTF-8" || codeset == "utf8" || codeset == "UTF8";
 }
 
-// Decodes one UTF-8 character at `i`; a byte that does not start one counts as a
-// character of its own, with the code point 0xFFFFFFFF.
-char32_t nextCharacter(std::string_view text, std::size_t& i, std::size_t& length)
-{
-    const auto lead = static_cast<unsigned char>(text[i]);
-    length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
-    if (length == 0 || i + length > text.size()) {
-        length = 1;
-        return 0xFFFFFFFF;
-    }
-    char32_t codePoint = length == 1 ? lead : (lead & (0x7F >> length));
-    for (std::size_t k = 1; k < length; ++k) {
-        const auto byte = static_cast<unsigned char>(text[i + k]);
-        if ((byte & 0xC0) != 0x80) {
-            length = 1;
-            return 0xFFFFFFFF;
-        }
-        codePoint = (codePoint << 6) | (byte & 0x3F);
-    }
-    return codePoint;
-}
-
 void appendHex(std::string& out, const char* format, unsigned value)
 {
     std::array<char, 16> buffer{};
@@ -95,9 +73,10 @@ std::string escapedText(std::string_view utf8, bool asciiOnly)
 {
     std::string out;
     for (std::size_t i = 0; i < utf8.size();) {
-        std::size_t length = 0;
-        const char32_t c = nextCharacter(utf8, i, length);
-        if (c == 0xFFFFFFFF) {
+        const platform::Utf8Character character = platform::decodeUtf8(utf8.substr(i));
+        const char32_t c = character.codePoint;
+        const std::size_t length = character.length == 0 ? 1 : character.length;
+        if (character.length == 0) {
             appendHex(out, "\\x%02X", static_cast<unsigned char>(utf8[i]));
         } else if (c == '\\') {
             out += "\\\\";
