@@ -4,6 +4,7 @@
 #include "data/DatabaseError.h"
 #include "data/MysqlApi.h"
 
+#include <mutex>
 #include <optional>
 
 namespace data {
@@ -15,7 +16,7 @@ void resolve(const platform::SharedLibrary& library, const char* name, Function&
 {
     target = reinterpret_cast<Function>(library.symbol(name));
     if (!target)
-        throw ProgramError("The client library " + library.fileName() + " has no function " + name);
+        throw ProgramError("Klientská knihovna " + library.fileName() + " nemá funkci " + name);
 }
 
 std::unique_ptr<MysqlApi> resolveApi(const platform::SharedLibrary& library)
@@ -24,12 +25,15 @@ std::unique_ptr<MysqlApi> resolveApi(const platform::SharedLibrary& library)
     // mysql_library_init and mysql_library_end are macros over these two names.
     resolve(library, "mysql_server_init", api->server_init);
     resolve(library, "mysql_server_end", api->server_end);
+    resolve(library, "mysql_thread_init", api->thread_init);
+    resolve(library, "mysql_thread_end", api->thread_end);
     resolve(library, "mysql_init", api->init);
     resolve(library, "mysql_options", api->options);
     resolve(library, "mysql_real_connect", api->real_connect);
     resolve(library, "mysql_close", api->close);
     resolve(library, "mysql_real_query", api->real_query);
     resolve(library, "mysql_store_result", api->store_result);
+    resolve(library, "mysql_next_result", api->next_result);
     resolve(library, "mysql_free_result", api->free_result);
     resolve(library, "mysql_fetch_row", api->fetch_row);
     resolve(library, "mysql_fetch_lengths", api->fetch_lengths);
@@ -41,8 +45,15 @@ std::unique_ptr<MysqlApi> resolveApi(const platform::SharedLibrary& library)
     return api;
 }
 
-// Libraries in use. The program has one thread, so this needs no lock; a library is
-// ended and unloaded when its last user goes.
+// Libraries in use; a library is ended and unloaded when its last user goes. Sessions
+// of the console program connect from several threads at once, so the list and the
+// library's start are guarded by one lock.
+std::mutex& registryLock()
+{
+    static std::mutex lock;
+    return lock;
+}
+
 std::vector<std::weak_ptr<const ClientLibrary>>& librariesInUse()
 {
     static std::vector<std::weak_ptr<const ClientLibrary>> libraries;
@@ -59,6 +70,17 @@ std::shared_ptr<const ClientLibrary> libraryInUse(const platform::SharedLibrary&
     return nullptr;
 }
 
+// The library this thread has started its client state with; its end runs when the
+// thread ends (for the main thread, at exit, before the library itself is ended).
+struct ThreadRegistration {
+    std::shared_ptr<const ClientLibrary> library;
+    ~ThreadRegistration()
+    {
+        if (library)
+            library->api().thread_end();
+    }
+};
+
 }  // namespace
 
 const std::vector<std::string>& ClientLibrary::defaultNames()
@@ -73,18 +95,19 @@ const std::vector<std::string>& ClientLibrary::defaultNames()
 
 std::shared_ptr<const ClientLibrary> ClientLibrary::acquire(const std::vector<std::string>& names)
 {
+    const std::lock_guard<std::mutex> guard(registryLock());
     std::string failures;
     std::optional<platform::SharedLibrary> loaded = platform::SharedLibrary::loadFirst(names, &failures);
     if (!loaded)
-        throw ProgramError("The MySQL client library cannot be loaded: " +
-                                   (failures.empty() ? std::string("no file name to try") : failures));
+        throw ProgramError("Klientskou knihovnu MySQL nejde načíst: " +
+                           (failures.empty() ? std::string("není žádný název souboru") : failures));
 
     if (std::shared_ptr<const ClientLibrary> library = libraryInUse(*loaded))
         return library;  // `loaded` only raised the loader's count; it drops it again
 
     std::unique_ptr<MysqlApi> api = resolveApi(*loaded);
     if (api->server_init(0, nullptr, nullptr) != 0)
-        throw ProgramError("The MySQL client library " + loaded->fileName() + " failed to initialise");
+        throw ProgramError("Klientská knihovna MySQL " + loaded->fileName() + " se nespustila");
 
     std::shared_ptr<const ClientLibrary> library(new ClientLibrary(std::move(*loaded), std::move(api)));
     std::erase_if(librariesInUse(), [](const auto& entry) { return entry.expired(); });
@@ -95,6 +118,17 @@ std::shared_ptr<const ClientLibrary> ClientLibrary::acquire(const std::vector<st
 ClientLibrary::ClientLibrary(platform::SharedLibrary library, std::unique_ptr<MysqlApi> api)
     : library_(std::move(library)), api_(std::move(api))
 {
+}
+
+void ClientLibrary::useInThisThread(const std::shared_ptr<const ClientLibrary>& library)
+{
+    thread_local ThreadRegistration registration;
+    if (registration.library == library)
+        return;
+    if (registration.library)
+        registration.library->api().thread_end();
+    registration.library = library;
+    library->api().thread_init();
 }
 
 ClientLibrary::~ClientLibrary()

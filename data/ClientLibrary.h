@@ -17,10 +17,14 @@ public:
     // a Windows build tries "libmysql41.dll" then "libmysql.dll".
     static const std::vector<std::string>& defaultNames();
 
-    // Loads the first of `names` that loads and initialises it; when that file is already
+    // Loads the first of `names` that loads and initialises it (safe from any thread); when that file is already
     // in use, returns the object that owns it, so that it is initialised and ended once.
     // Throws DatabaseError when none of the names can be used.
     static std::shared_ptr<const ClientLibrary> acquire(const std::vector<std::string>& names);
+
+    // Starts the client library's state for the calling thread, once per thread, and
+    // ends it when the thread ends. Every thread that opens a session calls it first.
+    static void useInThisThread(const std::shared_ptr<const ClientLibrary>& library);
 
     ~ClientLibrary();
     ClientLibrary(const ClientLibrary&) = delete;

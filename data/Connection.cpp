@@ -10,11 +10,16 @@
 #include <ws2tcpip.h>
 #else
 #include <arpa/inet.h>
+#include <netdb.h>
+#include <sys/socket.h>
 #endif
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
+#include <future>
 #include <limits>
+#include <thread>
 
 namespace data {
 
@@ -24,6 +29,7 @@ constexpr std::string_view kSupportedProtocol = "mysql-4.1";
 constexpr unsigned kDefaultPort = 3306;
 constexpr std::string_view kCodePageProperty = "codepage";
 constexpr std::string_view kSetCharacterSet = "SET CHARACTER SET ";
+constexpr const char kNoSession[] = "Spojení se serverem není otevřené";
 
 // A host text must carry a host and nothing more. The client library would read a
 // port after ':', a path after '/', options after '?', a fail-over list after ',' and a
@@ -51,8 +57,7 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b)
 void checkProtocol(const std::string& protocol)
 {
     if (protocol != kSupportedProtocol)
-        throw ProgramError("Unsupported protocol \"" + protocol + "\"; this program speaks only " +
-                           std::string(kSupportedProtocol));
+        throw ProgramError("Protokol \"" + protocol + "\" program neumí; umí jen " + std::string(kSupportedProtocol));
 }
 
 bool isIpv6Address(const std::string& text)
@@ -65,14 +70,14 @@ bool isIpv6Address(const std::string& text)
 void checkHostName(const std::string& hostName, const std::string& shownName)
 {
     if (hostName.find_first_of(kCharactersNotInHostNames) != std::string::npos && !isIpv6Address(hostName))
-        throw ProgramError("The host name \"" + shownName.substr(0, shownName.find('\0')) +
-                           "\" holds a character that no host name has (: / ? , ; =)");
+        throw ProgramError("Adresa serveru \"" + shownName.substr(0, shownName.find('\0')) +
+                           "\" obsahuje znak, který v adrese být nemůže (: / ? , ; =)");
 }
 
 unsigned portToUse(std::int32_t port)
 {
     if (port < 0 || port > std::numeric_limits<std::uint16_t>::max())
-        throw ProgramError("The port " + std::to_string(port) + " is out of range");
+        throw ProgramError("Port " + std::to_string(port) + " je mimo rozsah");
     return port == 0 ? kDefaultPort : static_cast<unsigned>(port);
 }
 
@@ -85,6 +90,36 @@ DatabaseError errorOf(const MysqlApi& api, MYSQL* handle)
 const char* orNull(const std::string& text)
 {
     return text.empty() ? nullptr : text.c_str();
+}
+
+bool isAddressLiteral(const std::string& host)
+{
+    in_addr ipv4{};
+    return host.empty() || host == "localhost" || inet_pton(AF_INET, host.c_str(), &ipv4) == 1 ||
+           isIpv6Address(host);
+}
+
+// The client library's connect timeout does not cover finding the name's address, which
+// can take half a minute where the name servers do not answer. The look-up runs in a
+// thread of its own that is left to finish alone when the time is up; the client
+// library then looks the name up again, from the system's cache where it has one.
+void waitForAddressOf(const std::string& host, const std::string& shownName, unsigned seconds)
+{
+    if (seconds == 0 || isAddressLiteral(host))
+        return;
+    auto found = std::make_shared<std::promise<void>>();
+    std::future<void> done = found->get_future();
+    std::thread([host, found] {
+        addrinfo hints{};
+        hints.ai_socktype = SOCK_STREAM;
+        addrinfo* addresses = nullptr;
+        if (getaddrinfo(host.c_str(), nullptr, &hints, &addresses) == 0)
+            freeaddrinfo(addresses);
+        found->set_value();
+    }).detach();
+    if (done.wait_for(std::chrono::seconds(seconds)) == std::future_status::timeout)
+        throw ProgramError("Adresu serveru \"" + shownName + "\" se nepodařilo zjistit do " + std::to_string(seconds) +
+                           " s");
 }
 
 }  // namespace
@@ -103,6 +138,23 @@ Connection::Connection() : libraryNames_(ClientLibrary::defaultNames()) {}
 
 Connection::~Connection() = default;
 
+void Connection::copySettingsFrom(const Connection& other)
+{
+    Protocol = other.Protocol;
+    HostName = other.HostName;
+    Port = other.Port;
+    Database = other.Database;
+    User = other.User;
+    Password = other.Password;
+    Properties = other.Properties;
+    ConnectTimeout = other.ConnectTimeout;
+    AnswerTimeout = other.AnswerTimeout;
+    MultiStatements = other.MultiStatements;
+    RequireTls = other.RequireTls;
+    TlsCaFile = other.TlsCaFile;
+    setLibraryNames(other.libraryNames_);
+}
+
 void Connection::setLibraryNames(std::vector<std::string> names)
 {
     libraryNames_ = std::move(names);
@@ -118,6 +170,7 @@ void Connection::connect()
     checkHostName(platform::utf8ToWindows1250(HostName), HostName);
     if (!library_)
         library_ = ClientLibrary::acquire(libraryNames_);
+    ClientLibrary::useInThisThread(library_);
     handle_ = openSession();
 }
 
@@ -134,23 +187,47 @@ Connection::Handle Connection::openSession()
     // A fresh handle on every attempt: nothing of a failed one is reused.
     Handle handle(api.init(nullptr), HandleCloser{api.close});
     if (!handle)
-        throw ProgramError("The client library could not make a session handle");
+        throw ProgramError("Klientská knihovna nevytvořila spojení");
 
-    unsigned int connectTimeout = 0;
-    if (api.options(handle.get(), MYSQL_OPT_CONNECT_TIMEOUT, &connectTimeout) != 0)
-        raiseSessionError(handle.get());
+    applyOptions(handle.get());
 
     // The settings are UTF-8; the server gets them in the session's code page.
     const std::string host = platform::utf8ToWindows1250(HostName);
     const std::string user = platform::utf8ToWindows1250(User);
     const std::string password = platform::utf8ToWindows1250(Password);
     const std::string database = platform::utf8ToWindows1250(Database);
+    waitForAddressOf(host, HostName, ConnectTimeout);
+    const unsigned long flags = CLIENT_CONNECT_WITH_DB | (MultiStatements ? CLIENT_MULTI_STATEMENTS : 0);
     if (!api.real_connect(handle.get(), host.c_str(), user.c_str(), password.c_str(), orNull(database), port,
-                          nullptr, CLIENT_CONNECT_WITH_DB))
+                          nullptr, flags))
         raiseSessionError(handle.get());
 
     applyCodePage(handle.get());
     return handle;
+}
+
+// The window's session sets the connect timeout to 0 (no limit) and nothing else.
+void Connection::applyOptions(st_mysql* handle)
+{
+    const MysqlApi& api = library_->api();
+    const auto set = [&](mysql_option option, const void* value) {
+        if (api.options(handle, option, value) != 0)
+            raiseSessionError(handle);
+    };
+    const unsigned int connectTimeout = ConnectTimeout;
+    set(MYSQL_OPT_CONNECT_TIMEOUT, &connectTimeout);
+    if (AnswerTimeout != 0) {
+        const unsigned int answerTimeout = AnswerTimeout;
+        set(MYSQL_OPT_READ_TIMEOUT, &answerTimeout);
+        set(MYSQL_OPT_WRITE_TIMEOUT, &answerTimeout);
+    }
+    if (RequireTls) {
+        const my_bool yes = 1;
+        set(MYSQL_OPT_SSL_ENFORCE, &yes);
+        set(MYSQL_OPT_SSL_VERIFY_SERVER_CERT, &yes);
+        if (!TlsCaFile.empty())
+            set(MYSQL_OPT_SSL_CA, TlsCaFile.c_str());
+    }
 }
 
 std::string Connection::codePage() const
@@ -183,7 +260,7 @@ void Connection::raiseSessionError(st_mysql* handle)
 void Connection::sendQuery(std::string_view statement)
 {
     if (!handle_)
-        throw ProgramError("No session is open");
+        throw ProgramError(kNoSession);
     const MysqlApi& api = library_->api();
     const std::string bytes = platform::utf8ToWindows1250(statement);
     if (api.real_query(handle_.get(), bytes.data(), bytes.size()) == 0)
@@ -197,12 +274,12 @@ void Connection::sendQuery(std::string_view statement)
 StoredResult Connection::storeResult()
 {
     if (!handle_)
-        throw ProgramError("No session is open");
+        throw ProgramError(kNoSession);
     const MysqlApi& api = library_->api();
     if (MYSQL_RES* result = api.store_result(handle_.get()))
         return StoredResult(library_, result);
     if (api.field_count(handle_.get()) == 0)
-        throw ProgramError("The statement returned no rows to open");
+        throw ProgramError("Příkaz nevrátil žádné řádky");
     DatabaseError error = errorOf(api, handle_.get());
     if (error.sessionLost())
         disconnect();
@@ -223,6 +300,37 @@ std::uint64_t Connection::affectedRows() const
     return handle_ ? library_->api().affected_rows(handle_.get()) : 0;
 }
 
+BatchResult Connection::executeBatch(const std::vector<std::string>& statements)
+{
+    if (!handle_)
+        throw ProgramError(kNoSession);
+    BatchResult result;
+    if (statements.empty())
+        return result;
+    const MysqlApi& api = library_->api();
+    std::string batch;
+    for (const std::string& statement : statements) {
+        if (!batch.empty())
+            batch += ';';
+        batch += platform::utf8ToWindows1250(statement);
+    }
+    // Each statement's answer follows the one before it; a failure is the last answer.
+    int status = api.real_query(handle_.get(), batch.data(), batch.size());
+    while (status == 0) {
+        if (MYSQL_RES* rows = api.store_result(handle_.get()))
+            api.free_result(rows);
+        ++result.succeeded;
+        if (result.succeeded == statements.size())
+            return result;
+        status = api.next_result(handle_.get());
+    }
+    auto error = std::make_shared<DatabaseError>(errorOf(api, handle_.get()));
+    if (error->sessionLost())
+        disconnect();
+    result.failure = std::move(error);
+    return result;
+}
+
 StoredResult::StoredResult(std::shared_ptr<const ClientLibrary> library, st_mysql_res* result)
     : library_(std::move(library)), result_(result, ResultFreer{library_->api().free_result})
 {
@@ -241,7 +349,7 @@ bool StoredResult::fetchRow()
 std::string StoredResult::firstColumn() const
 {
     if (!row_ || library_->api().num_fields(result_.get()) == 0)
-        throw ProgramError("There is no current row to read");
+        throw ProgramError("Není žádný řádek ke čtení");
     if (!row_[0])
         return {};
     return platform::windows1250ToUtf8(std::string_view(row_[0], lengths_[0]));

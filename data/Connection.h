@@ -13,7 +13,16 @@ struct st_mysql_res;
 namespace data {
 
 class ClientLibrary;
+class DatabaseError;
 class StoredResult;
+
+// What a batch of statements did: the first `succeeded` went through; the next one failed
+// with `failure`, and none after it ran. When the failure is a lost session, whether the
+// statement in flight and those after it ran is not known.
+struct BatchResult {
+    std::size_t succeeded = 0;
+    std::shared_ptr<const DatabaseError> failure;
+};
 
 class Connection {
 public:
@@ -28,6 +37,18 @@ public:
     // Lines "name=value"; the value of "Codepage" becomes the session's character set.
     std::vector<std::string> Properties;
 
+    // Settings only the console program changes; their defaults are the window's session.
+    // Seconds to wait for the server's address and its acceptance; 0: no limit.
+    unsigned ConnectTimeout = 0;
+    // Seconds to wait for any one answer of the server, or for a request to leave; 0: no limit.
+    unsigned AnswerTimeout = 0;
+    // Lets one query carry several statements (executeBatch).
+    bool MultiStatements = false;
+    // Requires an encrypted session and verifies the server's certificate and name against
+    // TlsCaFile, or the system's certificate store when it is empty.
+    bool RequireTls = false;
+    std::string TlsCaFile;
+
     Connection();
     ~Connection();
     Connection(const Connection&) = delete;
@@ -40,6 +61,9 @@ public:
     bool connected() const noexcept { return handle_ != nullptr; }
     // Closes the session, if one is open.
     void disconnect() noexcept;
+
+    // Takes every setting of `other` (not its session), for another session to the same server.
+    void copySettingsFrom(const Connection& other);
 
     // The client library's file names, tried in order on the first connect (and on
     // every later one until a file has loaded).
@@ -55,6 +79,11 @@ public:
     void discardResult();
     std::uint64_t affectedRows() const;
 
+    // Sends `statements` as one query, so that they cost one round trip (the session needs
+    // MultiStatements), and reads every answer. The server runs them in order and stops at
+    // the first one it refuses. Throws ProgramError when no session is open.
+    BatchResult executeBatch(const std::vector<std::string>& statements);
+
 private:
     struct HandleCloser {
         void (*close)(st_mysql*);
@@ -63,6 +92,7 @@ private:
     using Handle = std::unique_ptr<st_mysql, HandleCloser>;
 
     Handle openSession();
+    void applyOptions(st_mysql* handle);
     void applyCodePage(st_mysql* handle);
     [[noreturn]] void raiseSessionError(st_mysql* handle);
     std::string codePage() const;

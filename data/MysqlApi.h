@@ -9,12 +9,15 @@ namespace data {
 struct MysqlApi {
     decltype(&::mysql_server_init) server_init = nullptr;
     decltype(&::mysql_server_end) server_end = nullptr;
+    decltype(&::mysql_thread_init) thread_init = nullptr;
+    decltype(&::mysql_thread_end) thread_end = nullptr;
     decltype(&::mysql_init) init = nullptr;
     decltype(&::mysql_options) options = nullptr;
     decltype(&::mysql_real_connect) real_connect = nullptr;
     decltype(&::mysql_close) close = nullptr;
     decltype(&::mysql_real_query) real_query = nullptr;
     decltype(&::mysql_store_result) store_result = nullptr;
+    decltype(&::mysql_next_result) next_result = nullptr;
     decltype(&::mysql_free_result) free_result = nullptr;
     decltype(&::mysql_fetch_row) fetch_row = nullptr;
     decltype(&::mysql_fetch_lengths) fetch_lengths = nullptr;

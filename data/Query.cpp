@@ -15,7 +15,7 @@ std::string Query::statementToSend() const
 {
     std::string statement = firstStatement(sql_);
     if (statement.empty())
-        throw ProgramError("The statement text is empty");
+        throw ProgramError("Text příkazu je prázdný");
     return statement;
 }
 
@@ -46,7 +46,7 @@ void Query::close() noexcept
 std::string Query::firstColumnText() const
 {
     if (!hasRow_)
-        throw ProgramError("The statement has no current row");
+        throw ProgramError("Příkaz nemá žádný aktuální řádek");
     return result_->firstColumn();
 }
 

@@ -21,7 +21,8 @@ Notice closingNotice(update::RunEnd end)
     case update::RunEnd::ListUnreadable: return {update::kNoticeListUnreadable, update::kNoticeCaptionError};
     case update::RunEnd::SessionLost: return {update::kNoticeSessionLost, update::kNoticeCaptionError};
     case update::RunEnd::NoConnection: return {update::kNoticeConnectFailed, update::kNoticeCaptionError};
-    case update::RunEnd::Completed: break;
+    case update::RunEnd::Completed:
+    case update::RunEnd::Interrupted: break;  // the window never asks a run to stop
     }
     return {update::kNoticeDone, update::kNoticeCaptionOk};
 }

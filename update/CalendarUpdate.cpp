@@ -2,10 +2,13 @@
 #include "update/CalendarUpdate.h"
 
 #include "data/DatabaseError.h"
+#include "data/SqlText.h"
 #include "data/uDM.h"
 #include "update/CalendarStatement.h"
 #include "update/SessionSettings.h"
 
+#include <mutex>
+#include <thread>
 #include <unordered_set>
 
 namespace update {
@@ -20,17 +23,19 @@ RunOutcome endedEarly(RunEnd end, Failure failure)
     return outcome;
 }
 
-bool sessionLost(const data::Error& error)
+std::size_t atLeastOne(std::size_t value)
 {
-    const auto* fromServer = dynamic_cast<const data::DatabaseError*>(&error);
-    return fromServer && fromServer->sessionLost();
+    return value == 0 ? 1 : value;
 }
 
-// Walks qryTmp's list and keeps the counts.
+// Reads qryTmp's list once, then hands its databases out to one or more sessions, a
+// batch at a time in list order, and keeps the counts. Every count and every call of the
+// observer is made under one lock, so that sessions in other threads report one database
+// at a time.
 class DatabaseWalk {
 public:
     DatabaseWalk(TDM& dm, RunObserver& observer, const RunOptions& options)
-        : dm_(dm), observer_(observer), options_(options)
+        : dm_(dm), observer_(observer), options_(options), batchSize_(atLeastOne(options.batchSize))
     {
     }
 
@@ -45,10 +50,16 @@ public:
         }
         observer_.listRead(names_.size());
         outcome_.end = RunEnd::Completed;
-        for (const std::string& name : names_) {
-            if (!updateDatabase(name))
-                break;
-        }
+
+        std::vector<std::thread> further;
+        for (std::size_t i = 1; i < options_.sessions && !options_.trialRun; ++i)
+            further.emplace_back([this] { workInFurtherSession(); });
+        work(dm_);
+        for (std::thread& thread : further)
+            thread.join();
+
+        for (std::size_t i = next_; i < names_.size(); ++i)
+            observer_.databaseNotReached(names_[i]);
         return outcome_;
     }
 
@@ -61,53 +72,165 @@ private:
         outcome_.listed = names_.size();
     }
 
-    // False when the session is gone: every further statement would fail as well, and
-    // the databases after this one would silently miss their rows.
-    bool updateDatabase(const std::string& name)
+    void workInFurtherSession()
     {
-        // The server lists no name twice; a repeat is a name the session's code page
-        // turned into another's, and its statement would reach the wrong database.
-        if (!seen_.insert(name).second) {
-            ++outcome_.listedAgain;
-            observer_.databaseListedAgain(name);
-            return true;
-        }
+        TDM session;
+        session.conMain.copySettingsFrom(dm_.conMain);
         try {
-            dm_.qryServer.setSql(calendarStatement(name));
-            if (options_.trialRun) {
-                ++outcome_.keptBack;
-                observer_.statementKeptBack(name, dm_.qryServer.sql());
-                return true;
-            }
-            dm_.qryServer.execSql();
+            session.conMain.connect();
         } catch (const data::Error& error) {
-            return refused(name, error);
+            const std::lock_guard<std::mutex> guard(lock_);
+            observer_.sessionNotOpened(error.failure());
+            return;
         }
-        ++outcome_.updated;
-        observer_.databaseUpdated(name);
+        work(session);
+    }
+
+    // Sends batches over `session` until the list is done, the session is lost or the
+    // run is stopped. A batch that the server stopped at a refused statement leaves the
+    // statements after it unsent; they lead the session's next batch.
+    void work(TDM& session)
+    {
+        std::vector<std::string> batch;
+        while (true) {
+            {
+                const std::lock_guard<std::mutex> guard(lock_);
+                if (stopRequested(batch)) {
+                    outcome_.end = outcome_.end == RunEnd::Completed ? RunEnd::Interrupted : outcome_.end;
+                    for (const std::string& name : batch)
+                        observer_.databaseNotReached(name);
+                    return;
+                }
+                takeNames(batch);
+            }
+            if (batch.empty())
+                return;
+            if (!send(session, batch))
+                return;
+        }
+    }
+
+    // Only a stop that leaves work undone ends the run as interrupted.
+    bool stopRequested(const std::vector<std::string>& batch) const
+    {
+        return options_.stop && options_.stop->load() && (!batch.empty() || next_ < names_.size());
+    }
+
+    // Fills `batch` up from the list; a name the list held before is reported, not taken.
+    void takeNames(std::vector<std::string>& batch)
+    {
+        while (batch.size() < batchSize_ && next_ < names_.size()) {
+            const std::string& name = names_[next_++];
+            // The server lists no name twice; a repeat is a name the session's code page
+            // turned into another's, and its statement would reach the wrong database.
+            if (!seen_.insert(name).second) {
+                ++outcome_.listedAgain;
+                observer_.databaseListedAgain(name);
+                continue;
+            }
+            batch.push_back(name);
+        }
+    }
+
+    // Sends `batch` and reports what it did; the names left in it were not sent. False when
+    // the session is gone: every further statement on it would fail as well.
+    bool send(TDM& session, std::vector<std::string>& batch)
+    {
+        if (options_.trialRun)
+            return keepBack(session, batch);
+        if (batchSize_ == 1)
+            return sendOne(session, batch);
+        std::vector<std::string> statements;
+        for (const std::string& name : batch)
+            statements.push_back(data::firstStatement(calendarStatement(name)));
+        const data::BatchResult result = session.conMain.executeBatch(statements);
+
+        const std::lock_guard<std::mutex> guard(lock_);
+        for (std::size_t i = 0; i < result.succeeded; ++i)
+            updated(batch[i]);
+        batch.erase(batch.begin(), batch.begin() + static_cast<std::ptrdiff_t>(result.succeeded));
+        if (!result.failure)
+            return true;
+        if (result.failure->sessionLost()) {
+            lost(batch, result.failure->failure());
+            return false;
+        }
+        skipped(batch.front(), result.failure->failure());
+        batch.erase(batch.begin());
         return true;
     }
 
-    bool refused(const std::string& name, const data::Error& error)
+    bool keepBack(TDM& session, std::vector<std::string>& batch)
     {
-        const Failure failure = error.failure();
-        if (sessionLost(error)) {
-            outcome_.end = RunEnd::SessionLost;
-            outcome_.unknown = name;
-            outcome_.failure = failure;
-            observer_.databaseUnknown(name, failure);
+        const std::lock_guard<std::mutex> guard(lock_);
+        for (const std::string& name : batch) {
+            session.qryServer.setSql(calendarStatement(name));
+            ++outcome_.keptBack;
+            observer_.statementKeptBack(name, session.qryServer.sql());
+        }
+        batch.clear();
+        return true;
+    }
+
+    // The window's way: the statement object executes one statement per round trip.
+    bool sendOne(TDM& session, std::vector<std::string>& batch)
+    {
+        const std::string name = std::move(batch.front());
+        batch.clear();
+        std::optional<data::DatabaseError> refusal;
+        try {
+            session.qryServer.setSql(calendarStatement(name));
+            session.qryServer.execSql();
+        } catch (const data::DatabaseError& error) {
+            refusal = error;
+        } catch (const data::Error& error) {
+            const std::lock_guard<std::mutex> guard(lock_);
+            skipped(name, error.failure());
+            return true;
+        }
+        const std::lock_guard<std::mutex> guard(lock_);
+        if (!refusal) {
+            updated(name);
+            return true;
+        }
+        if (refusal->sessionLost()) {
+            lost({name}, refusal->failure());
             return false;
         }
-        ++outcome_.skipped;
-        observer_.databaseSkipped(name, failure);
+        skipped(name, refusal->failure());
         return true;
+    }
+
+    void updated(const std::string& name)
+    {
+        ++outcome_.updated;
+        observer_.databaseUpdated(name);
+    }
+
+    void skipped(const std::string& name, const Failure& why)
+    {
+        ++outcome_.skipped;
+        observer_.databaseSkipped(name, why);
+    }
+
+    void lost(const std::vector<std::string>& inFlight, const Failure& why)
+    {
+        outcome_.end = RunEnd::SessionLost;
+        outcome_.failure = why;
+        for (const std::string& name : inFlight) {
+            outcome_.unknown.push_back(name);
+            observer_.databaseUnknown(name, why);
+        }
     }
 
     TDM& dm_;
     RunObserver& observer_;
     const RunOptions& options_;
+    const std::size_t batchSize_;
+    std::mutex lock_;
     RunOutcome outcome_;
     std::vector<std::string> names_;
+    std::size_t next_ = 0;  // the first name no session has taken yet
     std::unordered_set<std::string> seen_;
 };
 

@@ -4,10 +4,12 @@
 
 #include "data/DatabaseError.h"
 
+#include <atomic>
 #include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class TDM;
 
@@ -22,11 +24,12 @@ enum class RunEnd {
     ListUnreadable,  // the session was open but the database list could not be read
     SessionLost,     // the session broke off part-way through the list
     Completed,       // every listed database was visited
+    Interrupted,     // the run was asked to stop (RunOptions::stop) before the list's end
 };
 
 // What one run did. Every listed database is counted once: updated, skipped, listed
-// again (see below), kept back by a trial run, in flight when the session was lost
-// (its outcome unknown), or not reached.
+// again (see below), kept back by a trial run, in flight when a session was lost (its
+// outcome unknown), or not reached.
 struct RunOutcome {
     RunEnd end = RunEnd::NoConnection;
     std::size_t listed = 0;
@@ -36,14 +39,15 @@ struct RunOutcome {
     // the real names, so they came out alike. Its statement went once, to the first.
     std::size_t listedAgain = 0;
     std::size_t keptBack = 0;
-    // The database whose statement was under way when the session was lost.
-    std::optional<std::string> unknown;
+    // The databases whose statements were under way when a session was lost: one, or
+    // with batches the rest of the batch in flight.
+    std::vector<std::string> unknown;
     // Why the run ended before its end: the connect, the list or the session's failure.
     std::optional<Failure> failure;
 
     std::size_t notReached() const noexcept
     {
-        return listed - updated - skipped - listedAgain - keptBack - (unknown ? 1 : 0);
+        return listed - updated - skipped - listedAgain - keptBack - unknown.size();
     }
 };
 
@@ -58,11 +62,25 @@ public:
     virtual void databaseListedAgain(std::string_view /*name*/) {}
     virtual void databaseUnknown(std::string_view /*name*/, const Failure& /*why*/) {}
     virtual void statementKeptBack(std::string_view /*name*/, std::string_view /*statement*/) {}
+    // After the run, for each database it did not reach, in list order.
+    virtual void databaseNotReached(std::string_view /*name*/) {}
+    // A further session (RunOptions::sessions) could not be opened; the others do its share.
+    virtual void sessionNotOpened(const Failure& /*why*/) {}
 };
 
+// The defaults are the window's run: one session, one statement per round trip, in the
+// order of the list.
 struct RunOptions {
     // Build and report each statement, send none.
     bool trialRun = false;
+    // Statements per round trip, sent as one query; above 1 the session must have been
+    // opened with data::Connection::MultiStatements.
+    std::size_t batchSize = 1;
+    // Sessions to the server, each taking the next statements from the one list; the
+    // further ones are opened with the first one's settings.
+    std::size_t sessions = 1;
+    // When it becomes true, the run stops after the round trips under way.
+    const std::atomic<bool>* stop = nullptr;
 };
 
 // Assigns the fixed session settings with `hostName` (UTF-8) and connects; does nothing
@@ -70,8 +88,9 @@ struct RunOptions {
 std::optional<Failure> connectToServer(TDM& dm, const std::string& hostName);
 
 // Lists the databases over the open session and sends each its calendar statement,
-// passing over those that refuse it. Ends early only when the list cannot be read or
-// the session is lost. With no session open, ends with NoConnection.
+// passing over those that refuse it. Ends early only when the list cannot be read, a
+// session is lost or the run is stopped. With no session open, ends with NoConnection.
+// The observer hears of one database at a time, whatever the number of sessions.
 RunOutcome updateEveryDatabase(TDM& dm, RunObserver& observer, const RunOptions& options = {});
 
 // Both steps, for a front end without a window.

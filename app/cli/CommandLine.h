@@ -1,29 +1,51 @@
-// The console program's command line: what to do and with which server.
+// The console program's command line: what to do, with which servers and how.
 #pragma once
 
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace cli {
+
+enum class ReportFormat { Text, Json };
 
 struct CommandLine {
     enum class Action { Run, ShowHelp, ShowVersion, Wrong };
 
     Action action = Action::Run;
-    // Bytes as given on the command line (the terminal's encoding); none: the INI file.
-    std::optional<std::string> host;
+    // Bytes as given on the command line (the terminal's encoding); none given and no
+    // hosts file: the address in the configuration file.
+    std::vector<std::string> hosts;
+    std::optional<std::string> hostsFile;
     // Another configuration file than the installed one.
     std::optional<std::string> configurationFile;
     // List and print each statement, send none.
     bool trialRun = false;
+    ReportFormat format = ReportFormat::Text;
+
+    // Seconds; 0 means no limit. A scheduled job must never wait forever, so both have limits.
+    unsigned connectTimeout = 10;
+    unsigned answerTimeout = 60;
+    // Servers updated at the same time.
+    unsigned parallel = 4;
+    // Statements per round trip and sessions per server; 1 and 1 are the window's way.
+    unsigned batch = 1;
+    unsigned sessions = 1;
+    bool tls = false;
+    std::optional<std::string> tlsCaFile;
+
     // For Action::Wrong: the message pattern (%1 the program, %2 the argument) and the
-    // argument that is not understood or the option that lacks its value.
-    const char* problem = nullptr;
+    // argument that is not understood, the option that lacks its value or the wrong value.
+    std::string problemText;
     std::string wrongArgument;
 };
 
 // `arguments` without the program's own name.
 CommandLine parseCommandLine(std::span<const char* const> arguments);
+
+// The addresses in a hosts file's text: one a line, blanks around it dropped, '#' starting
+// a comment, empty lines skipped.
+std::vector<std::string> hostsInFile(std::string_view text);
 
 }  // namespace cli

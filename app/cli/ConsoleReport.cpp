@@ -2,6 +2,7 @@
 #include "app/cli/ConsoleReport.h"
 
 #include "app/cli/ConsoleTexts.h"
+#include "app/cli/JsonText.h"
 #include "update/Texts.h"
 
 namespace cli {
@@ -11,10 +12,117 @@ namespace {
 // Back to the line's start and erase it, so that the next line replaces the progress.
 constexpr char kEraseLine[] = "\r\x1b[K";
 
+// The server's number for a duplicate key: the rows are in the database already.
+constexpr unsigned kDuplicateEntry = 1062;
+
+std::string endName(update::RunEnd end)
+{
+    switch (end) {
+    case update::RunEnd::NoConnection: return "no-connection";
+    case update::RunEnd::ListUnreadable: return "list-unreadable";
+    case update::RunEnd::SessionLost: return "session-lost";
+    case update::RunEnd::Interrupted: return "interrupted";
+    case update::RunEnd::Completed: break;
+    }
+    return "completed";
+}
+
+std::string errorJson(const update::Failure& why)
+{
+    JsonObject error;
+    if (why.number)
+        error.number("number", *why.number);
+    return error.text("text", why.text).str();
+}
+
+std::string summaryText(const update::RunOutcome& outcome)
+{
+    return fill(texts::kSummary, {groupedDigits(outcome.listed), groupedDigits(outcome.updated),
+                                  groupedDigits(outcome.skipped + outcome.listedAgain),
+                                  groupedDigits(outcome.unknown.size()), groupedDigits(outcome.notReached())});
+}
+
 }  // namespace
 
-ConsoleReport::ConsoleReport(const Terminal& terminal, std::FILE* out, std::FILE* err, bool showProgress)
-    : terminal_(terminal), out_(out), err_(err), showProgress_(showProgress)
+std::string groupedDigits(std::size_t number)
+{
+    const std::string digits = std::to_string(number);
+    std::string out;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0)
+            out += ' ';
+        out += digits[i];
+    }
+    return out;
+}
+
+bool ServerResult::nothingWritten() const
+{
+    return !trialRun && outcome.end == update::RunEnd::Completed && outcome.updated == 0 && alreadyPresent == 0;
+}
+
+ConsoleOutput::ConsoleOutput(std::FILE* out, std::FILE* err, bool showProgress)
+    : out_(out), err_(err), showProgress_(showProgress)
+{
+}
+
+void ConsoleOutput::write(std::FILE* stream, const std::string& line)
+{
+    const std::lock_guard<std::mutex> guard(lock_);
+    writeLocked(stream, line);
+}
+
+void ConsoleOutput::writeVisited(std::FILE* stream, const std::string& line)
+{
+    const std::lock_guard<std::mutex> guard(lock_);
+    writeLocked(stream, line);
+    ++visited_;
+    if (!showProgress_ || !terminal_)
+        return;
+    // A terminal shows it; a file or a pipe never gets it.
+    const std::string progress =
+        terminal_->message(fill(texts::kProgress, {groupedDigits(visited_), groupedDigits(listed_)}));
+    std::fputs(kEraseLine, err_);
+    std::fwrite(progress.data(), 1, progress.size(), err_);
+    std::fflush(err_);
+    progressShown_ = true;
+}
+
+void ConsoleOutput::listed(std::size_t count)
+{
+    const std::lock_guard<std::mutex> guard(lock_);
+    listed_ += count;
+}
+
+bool ConsoleOutput::allWritten() const
+{
+    const std::lock_guard<std::mutex> guard(lock_);
+    return allWritten_;
+}
+
+void ConsoleOutput::writeLocked(std::FILE* stream, const std::string& line)
+{
+    clearProgress();
+    const bool written = std::fwrite(line.data(), 1, line.size(), stream) == line.size() &&
+                         std::fputc('\n', stream) != EOF && std::fflush(stream) == 0;
+    allWritten_ = allWritten_ && written;
+}
+
+void ConsoleOutput::clearProgress()
+{
+    if (!progressShown_)
+        return;
+    std::fputs(kEraseLine, err_);
+    progressShown_ = false;
+}
+
+ConsoleReport::ConsoleReport(const Terminal& terminal, ConsoleOutput& output, ReportFormat format,
+                             std::string server, bool prefixLines)
+    : terminal_(terminal),
+      output_(output),
+      format_(format),
+      server_(std::move(server)),
+      prefix_(prefixLines ? fill(texts::kServerPrefix, {terminal.verbatim(server_)}) : std::string())
 {
 }
 
@@ -26,112 +134,170 @@ std::string ConsoleReport::failureText(const update::Failure& why) const
 
 void ConsoleReport::listRead(std::size_t count)
 {
-    listed_ = count;
+    output_.listed(count);
 }
 
 void ConsoleReport::databaseUpdated(std::string_view name)
 {
-    report(terminal_.message(fill(texts::kDatabaseUpdated, {terminal_.verbatim(name)})));
-    visited();
+    databaseLine(terminal_.message(fill(texts::kDatabaseUpdated, {terminal_.verbatim(name)})));
+    databaseJson(name, "updated");
 }
 
 void ConsoleReport::databaseSkipped(std::string_view name, const update::Failure& why)
 {
-    report(terminal_.message(fill(texts::kDatabaseSkipped, {terminal_.verbatim(name), failureText(why)})));
-    visited();
+    if (why.number == kDuplicateEntry)
+        ++alreadyPresent_;
+    databaseLine(terminal_.message(fill(texts::kDatabaseSkipped, {terminal_.verbatim(name), failureText(why)})));
+    databaseJson(name, "skipped", &why);
 }
 
 void ConsoleReport::databaseListedAgain(std::string_view name)
 {
-    report(terminal_.message(fill(texts::kDatabaseListedAgain, {terminal_.verbatim(name)})));
-    visited();
+    databaseLine(terminal_.message(fill(texts::kDatabaseListedAgain, {terminal_.verbatim(name)})));
+    databaseJson(name, "listed-again");
 }
 
 void ConsoleReport::databaseUnknown(std::string_view name, const update::Failure& why)
 {
-    report(terminal_.message(fill(texts::kDatabaseUnknown, {terminal_.verbatim(name), failureText(why)})));
-    visited();
+    databaseLine(terminal_.message(fill(texts::kDatabaseUnknown, {terminal_.verbatim(name), failureText(why)})));
+    databaseJson(name, "unknown", &why);
 }
 
-void ConsoleReport::statementKeptBack(std::string_view, std::string_view statement)
+void ConsoleReport::statementKeptBack(std::string_view name, std::string_view statement)
 {
     // The statement as built, its closing ';' included, so that the output can be fed
     // to a client as it stands.
-    report(terminal_.verbatim(statement));
-    visited();
+    databaseLine(terminal_.verbatim(statement));
+    databaseJson(name, "dry-run", nullptr, statement);
 }
 
-void ConsoleReport::connectFailed(std::string_view host, const update::Failure& why)
+void ConsoleReport::databaseNotReached(std::string_view name)
 {
-    diagnostic(terminal_.message(fill(texts::kConnectFailed, {texts::kProgramName, terminal_.verbatim(host),
-                                                              failureText(why)})));
+    // Only the machine-readable report lists them; the summary counts them for a person.
+    databaseJson(name, "not-reached");
 }
 
-void ConsoleReport::listFailed(const update::Failure& why)
+void ConsoleReport::sessionNotOpened(const update::Failure& why)
 {
-    diagnostic(terminal_.message(fill(texts::kListFailed, {texts::kProgramName, failureText(why)})));
+    diagnostic(fill(texts::kFurtherSessionFailed, {texts::kProgramName, terminal_.verbatim(server_), failureText(why)}));
 }
 
-void ConsoleReport::notice(std::string_view text, std::string_view caption)
+void ConsoleReport::finished(const ServerResult& result, int exitStatus)
 {
-    if (caption == update::kNoticeCaptionOk)
-        diagnostic(terminal_.message(text));
-    else
-        diagnostic(terminal_.message(fill(texts::kErrorNotice, {caption, text})));
-}
-
-void ConsoleReport::summary(const update::RunOutcome& outcome, bool trialRun)
-{
-    if (trialRun) {
-        diagnostic(terminal_.message(
-            fill(texts::kTrialSummary, {std::to_string(outcome.listed), std::to_string(outcome.keptBack)})));
-        return;
+    const update::RunOutcome& outcome = result.outcome;
+    const std::string server = terminal_.verbatim(server_);
+    const std::string why = outcome.failure ? failureText(*outcome.failure) : std::string();
+    switch (outcome.end) {
+    case update::RunEnd::NoConnection:
+        diagnostic(fill(texts::kConnectFailed, {texts::kProgramName, server, why}));
+        break;
+    case update::RunEnd::ListUnreadable: diagnostic(fill(texts::kListFailed, {texts::kProgramName, server, why})); break;
+    case update::RunEnd::SessionLost: diagnostic(fill(texts::kSessionLost, {texts::kProgramName, server, why})); break;
+    case update::RunEnd::Interrupted: diagnostic(fill(texts::kInterrupted, {texts::kProgramName, server})); break;
+    case update::RunEnd::Completed:
+        if (result.trialRun)
+            diagnostic(prefix_ + texts::kTrialDone);
+        else if (result.nothingWritten())
+            diagnostic(fill(texts::kNothingWritten, {texts::kProgramName, server}));
+        else
+            diagnostic(prefix_ + std::string(update::kNoticeDone));
+        break;
     }
-    diagnostic(terminal_.message(fill(
-        texts::kSummary, {std::to_string(outcome.listed), std::to_string(outcome.updated),
-                          std::to_string(outcome.skipped + outcome.listedAgain),
-                          std::to_string(outcome.unknown ? 1 : 0), std::to_string(outcome.notReached())})));
+    if (outcome.end != update::RunEnd::NoConnection) {
+        diagnostic(prefix_ + (result.trialRun ? fill(texts::kTrialSummary, {groupedDigits(outcome.listed),
+                                                                            groupedDigits(outcome.keptBack)})
+                                              : summaryText(outcome)));
+    }
+    summaryJson(result, exitStatus);
 }
 
-void ConsoleReport::report(const std::string& line)
+// `line` is ready for the terminal.
+void ConsoleReport::databaseLine(const std::string& line)
 {
-    clearProgress();
-    write(out_, line);
+    // With --format json the standard output is the program's; a person reads the error output.
+    std::FILE* stream = format_ == ReportFormat::Json ? output_.err() : output_.out();
+    output_.writeVisited(stream, prefix_ + line);
 }
 
-void ConsoleReport::diagnostic(const std::string& line)
+void ConsoleReport::databaseJson(std::string_view name, std::string_view outcome, const update::Failure* why,
+                                 std::string_view statement)
 {
-    clearProgress();
-    write(err_, line);
-}
-
-void ConsoleReport::write(std::FILE* stream, const std::string& line)
-{
-    const bool written = std::fwrite(line.data(), 1, line.size(), stream) == line.size() &&
-                         std::fputc('\n', stream) != EOF && std::fflush(stream) == 0;
-    allWritten_ = allWritten_ && written;
-}
-
-// Redraws the progress line after each database; a terminal shows it, a file never gets it.
-void ConsoleReport::visited()
-{
-    ++visited_;
-    if (!showProgress_)
+    if (format_ != ReportFormat::Json)
         return;
-    const std::string progress =
-        terminal_.message(fill(texts::kProgress, {std::to_string(visited_), std::to_string(listed_)}));
-    std::fputs(kEraseLine, err_);
-    std::fwrite(progress.data(), 1, progress.size(), err_);
-    std::fflush(err_);
-    progressShown_ = true;
+    JsonObject object;
+    object.text("type", "database").text("server", server_).text("database", name).text("outcome", outcome);
+    if (why)
+        object.raw("error", errorJson(*why));
+    if (!statement.empty())
+        object.text("statement", statement);
+    output_.write(output_.out(), object.str());
 }
 
-void ConsoleReport::clearProgress()
+void ConsoleReport::diagnostic(const std::string& utf8)
 {
-    if (!progressShown_)
+    output_.write(output_.err(), terminal_.message(utf8));
+}
+
+void ConsoleReport::summaryJson(const ServerResult& result, int exitStatus)
+{
+    if (format_ != ReportFormat::Json)
         return;
-    std::fputs(kEraseLine, err_);
-    progressShown_ = false;
+    const update::RunOutcome& outcome = result.outcome;
+    JsonObject object;
+    object.text("type", "summary")
+        .text("server", server_)
+        .text("end", endName(outcome.end))
+        .number("listed", outcome.listed)
+        .number("updated", outcome.updated)
+        .number("skipped", outcome.skipped)
+        .number("listedAgain", outcome.listedAgain)
+        .number("unknown", outcome.unknown.size())
+        .number("notReached", outcome.notReached())
+        .number("dryRun", outcome.keptBack)
+        .boolean("nothingWritten", result.nothingWritten())
+        .number("exitStatus", static_cast<std::uint64_t>(exitStatus));
+    if (outcome.failure)
+        object.raw("error", errorJson(*outcome.failure));
+    output_.write(output_.out(), object.str());
+}
+
+void reportTotal(const Terminal& terminal, ConsoleOutput& output, ReportFormat format,
+                 const std::vector<ServerResult>& results, int exitStatus)
+{
+    update::RunOutcome total;
+    std::size_t notConnected = 0;
+    std::size_t unknown = 0;
+    for (const ServerResult& result : results) {
+        const update::RunOutcome& outcome = result.outcome;
+        total.listed += outcome.listed;
+        total.updated += outcome.updated;
+        total.skipped += outcome.skipped + outcome.listedAgain;
+        total.keptBack += outcome.keptBack;
+        unknown += outcome.unknown.size();
+        notConnected += outcome.end == update::RunEnd::NoConnection ? 1 : 0;
+    }
+    const std::size_t notReached = total.listed - total.updated - total.skipped - total.keptBack - unknown;
+    if (results.size() > 1) {
+        output.write(output.err(),
+                     terminal.message(fill(texts::kTotalSummary,
+                                           {groupedDigits(results.size()), groupedDigits(notConnected),
+                                            groupedDigits(total.listed), groupedDigits(total.updated),
+                                            groupedDigits(total.skipped), groupedDigits(unknown),
+                                            groupedDigits(notReached)})));
+    }
+    if (format != ReportFormat::Json)
+        return;
+    output.write(output.out(), JsonObject()
+                                   .text("type", "total")
+                                   .number("servers", results.size())
+                                   .number("notConnected", notConnected)
+                                   .number("listed", total.listed)
+                                   .number("updated", total.updated)
+                                   .number("skipped", total.skipped)
+                                   .number("unknown", unknown)
+                                   .number("notReached", notReached)
+                                   .number("exitStatus", static_cast<std::uint64_t>(exitStatus))
+                                   .str());
 }
 
 }  // namespace cli

@@ -1,20 +1,69 @@
-// The run as the console shows it: a line for each database, notices and a summary.
+// The run as the console shows it: a line for each database, failures and a summary, for
+// a person and, with --format json, for a program.
 #pragma once
 
+#include "app/cli/CommandLine.h"
 #include "app/cli/Terminal.h"
 #include "update/CalendarUpdate.h"
 
 #include <cstdio>
+#include <mutex>
 #include <string>
+#include <vector>
 
 namespace cli {
 
-// Database lines (and, in a trial run, the statements) go to `out`; notices, failures,
-// the summary and the progress line go to `err`. Each line is written out at once, so
-// the report holds every database done even when the program is stopped.
+// The two streams every server's report writes to. One lock keeps the lines of servers
+// that run at once whole, and one progress line counts the databases of all of them.
+// Each line is written out at once, so the report holds every database done even when
+// the program is stopped.
+class ConsoleOutput {
+public:
+    ConsoleOutput(std::FILE* out, std::FILE* err, bool showProgress);
+
+    void write(std::FILE* stream, const std::string& line);
+    // A database line: written, then the progress line redrawn.
+    void writeVisited(std::FILE* stream, const std::string& line);
+    void listed(std::size_t count);
+    void setTerminal(const Terminal& terminal) { terminal_ = &terminal; }
+
+    std::FILE* out() const noexcept { return out_; }
+    std::FILE* err() const noexcept { return err_; }
+    // False when a line could not be written (a full disk, a closed pipe).
+    bool allWritten() const;
+
+private:
+    void writeLocked(std::FILE* stream, const std::string& line);
+    void clearProgress();
+
+    std::FILE* out_;
+    std::FILE* err_;
+    bool showProgress_;
+    const Terminal* terminal_ = nullptr;
+    mutable std::mutex lock_;
+    bool progressShown_ = false;
+    bool allWritten_ = true;
+    std::size_t listed_ = 0;
+    std::size_t visited_ = 0;
+};
+
+// What became of one server, for its closing lines and the exit status.
+struct ServerResult {
+    update::RunOutcome outcome;
+    // Databases that refused the rows because they hold them already (duplicate key).
+    std::size_t alreadyPresent = 0;
+    bool trialRun = false;
+    bool interrupted = false;
+
+    // Went through the list yet wrote nothing, and no database had the rows before.
+    bool nothingWritten() const;
+};
+
+// The report of one server. With several servers each human line starts with the server.
 class ConsoleReport : public update::RunObserver {
 public:
-    ConsoleReport(const Terminal& terminal, std::FILE* out, std::FILE* err, bool showProgress);
+    ConsoleReport(const Terminal& terminal, ConsoleOutput& output, ReportFormat format, std::string server,
+                  bool prefixLines);
 
     void listRead(std::size_t count) override;
     void databaseUpdated(std::string_view name) override;
@@ -22,31 +71,34 @@ public:
     void databaseListedAgain(std::string_view name) override;
     void databaseUnknown(std::string_view name, const update::Failure& why) override;
     void statementKeptBack(std::string_view name, std::string_view statement) override;
+    void databaseNotReached(std::string_view name) override;
+    void sessionNotOpened(const update::Failure& why) override;
 
-    void connectFailed(std::string_view host, const update::Failure& why);
-    void listFailed(const update::Failure& why);
-    void notice(std::string_view text, std::string_view caption);
-    void summary(const update::RunOutcome& outcome, bool trialRun);
-
-    // False when a line could not be written (a full disk, a closed pipe).
-    bool allWritten() const noexcept { return allWritten_; }
+    std::size_t alreadyPresent() const noexcept { return alreadyPresent_; }
+    // The failure line, the closing notice and the summary.
+    void finished(const ServerResult& result, int exitStatus);
 
 private:
     std::string failureText(const update::Failure& why) const;
-    void report(const std::string& line);
-    void diagnostic(const std::string& line);
-    void write(std::FILE* stream, const std::string& line);
-    void visited();
-    void clearProgress();
+    void databaseLine(const std::string& line);
+    void databaseJson(std::string_view name, std::string_view outcome, const update::Failure* why = nullptr,
+                      std::string_view statement = {});
+    void diagnostic(const std::string& utf8);
+    void summaryJson(const ServerResult& result, int exitStatus);
 
     const Terminal& terminal_;
-    std::FILE* out_;
-    std::FILE* err_;
-    bool showProgress_;
-    bool progressShown_ = false;
-    bool allWritten_ = true;
-    std::size_t listed_ = 0;
-    std::size_t visited_ = 0;
+    ConsoleOutput& output_;
+    const ReportFormat format_;
+    const std::string server_;
+    const std::string prefix_;
+    std::size_t alreadyPresent_ = 0;
 };
+
+// The closing line over several servers, and the JSON object that closes every report.
+void reportTotal(const Terminal& terminal, ConsoleOutput& output, ReportFormat format,
+                 const std::vector<ServerResult>& results, int exitStatus);
+
+// `number` with its thousands set apart by a space, as Czech writes them: "1 234".
+std::string groupedDigits(std::size_t number);
 
 }  // namespace cli

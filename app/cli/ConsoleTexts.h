@@ -6,27 +6,56 @@ namespace cli::texts {
 inline constexpr char kProgramName[] = "calendar-import-cli";
 
 inline constexpr char kUsage[] =
-    "Použití: calendar-import-cli [--host ADRESA] [--config SOUBOR] [--dry-run] [--help] [--version]";
+    "Použití: calendar-import-cli [VOLBY]   (calendar-import-cli --help vypíše všechny volby)";
 inline constexpr char kHelp[] =
+    "Použití: calendar-import-cli [--host ADRESA]... [--hosts-file SOUBOR] [--config SOUBOR]\n"
+    "           [--dry-run] [--format text|json] [--connect-timeout S] [--timeout S]\n"
+    "           [--parallel N] [--batch N] [--sessions N] [--tls] [--tls-ca SOUBOR]\n"
+    "\n"
     "Zapíše kalendář roku 2008 do tabulky calendar každé databáze, kterou server vypíše.\n"
     "\n"
-    "  --host ADRESA    adresa serveru; bez ní platí IP ze sekce DATABASE souboru\n"
-    "                   %1 (výchozí localhost)\n"
-    "  --config SOUBOR  číst adresu z jiného souboru než z toho výše\n"
-    "  --dry-run        připojí se a vypíše příkaz pro každou databázi, žádný neodešle\n"
-    "  --help           vypíše tuto nápovědu\n"
-    "  --version        vypíše verzi programu\n"
+    "  --host ADRESA        adresa serveru; lze zadat vícekrát, servery se pak aktualizují\n"
+    "                       souběžně; bez ní platí IP ze sekce DATABASE souboru\n"
+    "                       %1 (výchozí localhost)\n"
+    "  --hosts-file SOUBOR  adresy serverů ze souboru, jedna na řádek, # uvozuje poznámku\n"
+    "  --config SOUBOR      číst adresu z jiného konfiguračního souboru než z toho výše\n"
+    "  --dry-run            připojí se a vypíše příkaz pro každou databázi, žádný neodešle\n"
+    "  --format text|json   json: jeden objekt JSON na řádek na standardní výstup\n"
+    "                       (databáze a souhrn), hlášení pro člověka na chybový výstup\n"
+    "  --connect-timeout S  nejdelší čekání na připojení v sekundách (výchozí 10, 0 bez omezení)\n"
+    "  --timeout S          nejdelší čekání na kteroukoli odpověď serveru (výchozí 60, 0 bez omezení)\n"
+    "  --parallel N         kolik serverů se aktualizuje zároveň (výchozí 4)\n"
+    "  --batch N            až N příkazů v jednom dotazu, méně čekání na pomalé síti (výchozí 1)\n"
+    "  --sessions N         N spojení k jednomu serveru, každé si bere část seznamu (výchozí 1)\n"
+    "  --tls                vyžaduje šifrované spojení a ověří certifikát serveru\n"
+    "  --tls-ca SOUBOR      certifikát autority, proti které se ověřuje (jinak systémové\n"
+    "                       úložiště certifikátů); zapíná --tls\n"
+    "  -h, --help           vypíše tuto nápovědu\n"
+    "  -V, --version        vypíše verzi programu\n"
     "\n"
     "Názvy databází a příkazy se vypisují přesně: řídicí znaky a zpětné lomítko jako \\n, \\r,\n"
     "\\t, \\\\, \\xNN, a znaky, které kódování terminálu nemá, jako \\u{XXXX}.\n"
     "\n"
-    "Návratový kód: 0 běh doběhl (i s přeskočenými databázemi), 1 nepodařilo se připojit,\n"
-    "2 seznam databází nešel načíst nebo se spojení přerušilo, 64 chybný příkazový řádek,\n"
-    "78 konfigurační soubor existuje, ale nejde přečíst.";
+    "Návratový kód (u více serverů ten nejhorší: 2, 1, 3, 0):\n"
+    "  0   běh doběhl a něco zapsal nebo kalendář už v databázích byl (i s přeskočenými)\n"
+    "  1   nepodařilo se připojit\n"
+    "  2   seznam databází nešel načíst nebo se spojení přerušilo\n"
+    "  3   nic nebylo zapsáno: všechny databáze příkaz odmítly\n"
+    "  64  chybný příkazový řádek\n"
+    "  66  soubor se seznamem serverů nejde přečíst\n"
+    "  69  kódování Windows-1250 není v systému k dispozici\n"
+    "  74  výstup nejde zapsat\n"
+    "  78  konfigurační soubor existuje, ale nejde přečíst\n"
+    "  130, 143  běh přerušen signálem SIGINT, SIGTERM (souhrn se vypíše)";
 inline constexpr char kUnknownArgument[] = "%1: neznámý argument %2";
 inline constexpr char kValueMissing[] = "%1: volbě %2 chybí hodnota";
 inline constexpr char kEmptyHost[] = "%1: volba --host potřebuje adresu; místní server je localhost";
+inline constexpr char kWrongFormat[] = "%1: volba --format přijímá text nebo json, ne %2";
+inline constexpr char kWrongNumber[] = "%1: volba %3 potřebuje celé číslo od %4 do %5, ne %2";
+inline constexpr char kWrongCommandLine[] = "%1: chybný příkazový řádek: %2";
 inline constexpr char kConfigurationUnreadable[] = "%1: konfigurační soubor %2 nejde přečíst: %3";
+inline constexpr char kHostsFileUnreadable[] = "%1: soubor se seznamem serverů %2 nejde přečíst: %3";
+inline constexpr char kHostsFileEmpty[] = "%1: soubor se seznamem serverů %2 neobsahuje žádnou adresu";
 inline constexpr char kCodePageMissing[] = "%1: kódování Windows-1250 není v tomto systému k dispozici: %2";
 
 // One line per database, after its name.
@@ -35,13 +64,23 @@ inline constexpr char kDatabaseSkipped[] = "%1: přeskočena: %2";
 inline constexpr char kDatabaseListedAgain[] =
     "%1: přeskočena: název je v seznamu vícekrát, protože ho kódování relace (cp1250) neumí zapsat";
 inline constexpr char kDatabaseUnknown[] = "%1: výsledek neznámý, spojení se přerušilo: %2";
-inline constexpr char kConnectFailed[] = "%1: připojení k serveru %2 selhalo: %3";
-inline constexpr char kListFailed[] = "%1: seznam databází nešel načíst: %2";
-inline constexpr char kErrorNotice[] = "%1: %2";  // caption, text
 inline constexpr char kServerError[] = "%1 (%2)";  // text, number
+// Before each line of one server when there are several.
+inline constexpr char kServerPrefix[] = "[%1] ";
+
+// One line for each failure; the server's reason at the end.
+inline constexpr char kConnectFailed[] = "%1: nepodařilo se připojit k serveru %2: %3";
+inline constexpr char kFurtherSessionFailed[] = "%1: další spojení k serveru %2 se nepodařilo otevřít: %3";
+inline constexpr char kListFailed[] = "%1: seznam databází serveru %2 nešel načíst: %3";
+inline constexpr char kSessionLost[] = "%1: spojení se serverem %2 se přerušilo: %3";
+inline constexpr char kNothingWritten[] = "%1: na serveru %2 nebylo nic zapsáno: všechny databáze příkaz odmítly";
+inline constexpr char kInterrupted[] = "%1: běh přerušen signálem, zbylé databáze serveru %2 nezpracovány";
 
 inline constexpr char kSummary[] =
     "Celkem databází: %1, aktualizováno: %2, přeskočeno: %3, výsledek neznámý: %4, nezpracováno: %5";
+inline constexpr char kTotalSummary[] =
+    "Všechny servery (%1, nepřipojeno: %2): celkem databází: %3, aktualizováno: %4, přeskočeno: %5, "
+    "výsledek neznámý: %6, nezpracováno: %7";
 inline constexpr char kTrialSummary[] = "Celkem databází: %1, příkazů neodesláno (zkušební běh): %2";
 inline constexpr char kTrialDone[] = "Zkušební běh skončil, žádný příkaz nebyl odeslán";
 inline constexpr char kWriteFailed[] = "%1: výstup nejde zapsat";

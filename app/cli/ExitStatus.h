@@ -7,10 +7,30 @@ enum ExitStatus : int {
     kExitCompleted = 0,                // the run went through the list, skipped databases included
     kExitNoConnection = 1,             // the connect failed
     kExitRunBroken = 2,                // the list was unreadable or the session was lost
+    kExitNothingWritten = 3,           // the run went through the list, and every database refused the rows
     kExitWrongCommandLine = 64,        // as EX_USAGE of sysexits.h
+    kExitHostsFileUnreadable = 66,     // as EX_NOINPUT: the --hosts-file cannot be read
     kExitCodePageMissing = 69,         // as EX_UNAVAILABLE: the system cannot convert Windows-1250
     kExitOutputFailed = 74,            // as EX_IOERR: the report could not be written
-    kExitConfigurationUnreadable = 78  // as EX_CONFIG: the configuration file is there but unreadable
+    kExitConfigurationUnreadable = 78, // as EX_CONFIG: the configuration file is there but unreadable
+    kExitBySignal = 128,               // plus the signal's number, as a shell reports a program it killed
 };
+
+// The worse of two servers' statuses: a broken run leaves databases whose outcome is not
+// known, so it weighs more than a server not reached at all, which weighs more than one
+// that refused everything.
+constexpr int worseStatus(int a, int b)
+{
+    const auto weight = [](int status) {
+        switch (status) {
+        case kExitCompleted: return 0;
+        case kExitNothingWritten: return 1;
+        case kExitNoConnection: return 2;
+        case kExitRunBroken: return 3;
+        default: return 4;
+        }
+    };
+    return weight(b) > weight(a) ? b : a;
+}
 
 }  // namespace cli

@@ -1,15 +1,14 @@
-// The console program: reads the command line, runs the calendar update once, reports.
+// The console program: reads the command line, runs the calendar update on each server, reports.
 #include "app/InstalledPaths.h"
 #include "app/cli/CommandLine.h"
 #include "app/cli/ConsoleReport.h"
 #include "app/cli/ConsoleTexts.h"
 #include "app/cli/ExitStatus.h"
+#include "app/cli/ServerRuns.h"
+#include "app/cli/StopSignal.h"
 #include "app/cli/Terminal.h"
-#include "data/uDM.h"
 #include "platform/CodePage.h"
-#include "update/CalendarUpdate.h"
 #include "update/Configuration.h"
-#include "update/Texts.h"
 
 #if defined(_WIN32)
 #include <io.h>
@@ -19,9 +18,14 @@
 #include <unistd.h>
 #endif
 
+#include <algorithm>
 #include <cerrno>
 #include <clocale>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <array>
+#include <variant>
 
 namespace {
 
@@ -72,8 +76,7 @@ int finishedPrinting(bool written, const cli::Terminal& terminal, int status)
 
 int showHelp(const cli::Terminal& terminal)
 {
-    const bool written = printLines(stdout, terminal, {cli::texts::kUsage,
-                                                       fill(cli::texts::kHelp, {app::kInstalledConfigurationFile})});
+    const bool written = printLines(stdout, terminal, {fill(cli::texts::kHelp, {app::kInstalledConfigurationFile})});
     return finishedPrinting(written, terminal, cli::kExitCompleted);
 }
 
@@ -86,49 +89,101 @@ int showVersion(const cli::Terminal& terminal)
 int showWrongCommandLine(const cli::Terminal& terminal, const cli::CommandLine& commandLine)
 {
     printLines(stderr, terminal,
-               {fill(commandLine.problem, {cli::texts::kProgramName, terminal.argument(commandLine.wrongArgument)}),
+               {fill(commandLine.problemText, {cli::texts::kProgramName, terminal.argument(commandLine.wrongArgument)}),
                 cli::texts::kUsage});
     return cli::kExitWrongCommandLine;
 }
 
-int exitStatusOf(update::RunEnd end)
+std::filesystem::path pathOf(const std::string& utf8)
 {
-    switch (end) {
-    case update::RunEnd::NoConnection: return cli::kExitNoConnection;
-    case update::RunEnd::ListUnreadable:
-    case update::RunEnd::SessionLost: return cli::kExitRunBroken;
-    case update::RunEnd::Completed: break;
-    }
-    return cli::kExitCompleted;
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
-// The same run as the window program's, reported line by line.
-int runUpdate(const cli::Terminal& terminal, const std::string& host, bool trialRun)
+// False with errno set when the file cannot be read whole.
+bool readWholeFile(const std::filesystem::path& path, std::string& text)
 {
-    TDM dm;
-    cli::ConsoleReport report(terminal, stdout, stderr, isTerminal(stderr));
-    if (const auto failure = update::connectToServer(dm, host)) {
-        report.connectFailed(host, *failure);
-        report.notice(update::kNoticeConnectFailed, update::kNoticeCaptionError);
-        return finishedPrinting(report.allWritten(), terminal, cli::kExitNoConnection);
-    }
+#if defined(_WIN32)
+    std::FILE* file = _wfopen(path.c_str(), L"rb");
+#else
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+#endif
+    if (!file)
+        return false;
+    std::array<char, 4096> buffer{};
+    std::size_t count = 0;
+    while ((count = std::fread(buffer.data(), 1, buffer.size(), file)) > 0)
+        text.append(buffer.data(), count);
+    const bool failed = std::ferror(file) != 0;
+    const int error = errno;
+    std::fclose(file);
+    errno = error;
+    return !failed;
+}
 
-    const update::RunOutcome outcome = update::updateEveryDatabase(dm, report, {.trialRun = trialRun});
-    switch (outcome.end) {
-    case update::RunEnd::ListUnreadable:
-        report.listFailed(*outcome.failure);
-        report.notice(update::kNoticeListUnreadable, update::kNoticeCaptionError);
-        break;
-    case update::RunEnd::SessionLost:
-        report.notice(update::kNoticeSessionLost, update::kNoticeCaptionError);
-        break;
-    case update::RunEnd::NoConnection:
-    case update::RunEnd::Completed:
-        report.notice(trialRun ? cli::texts::kTrialDone : update::kNoticeDone, update::kNoticeCaptionOk);
-        break;
+// The servers to update, each once, in the order given: --host, then --hosts-file; with
+// neither, the address in the configuration file. A failure gives its exit status.
+std::variant<std::vector<std::string>, int> serversToUpdate(const cli::Terminal& terminal,
+                                                           const cli::CommandLine& commandLine)
+{
+    std::vector<std::string> hosts;
+    for (const std::string& host : commandLine.hosts)
+        hosts.push_back(terminal.argument(host));
+    if (commandLine.hostsFile) {
+        const std::string file = terminal.argument(*commandLine.hostsFile);
+        std::string text;
+        if (!readWholeFile(pathOf(file), text)) {
+            printLines(stderr, terminal,
+                       {fill(cli::texts::kHostsFileUnreadable,
+                             {cli::texts::kProgramName, terminal.verbatim(file), terminal.message(std::strerror(errno))})});
+            return cli::kExitHostsFileUnreadable;
+        }
+        const std::vector<std::string> listed = cli::hostsInFile(text);
+        if (listed.empty()) {
+            printLines(stderr, terminal,
+                       {fill(cli::texts::kHostsFileEmpty, {cli::texts::kProgramName, terminal.verbatim(file)})});
+            return cli::kExitHostsFileUnreadable;
+        }
+        for (const std::string& host : listed)
+            hosts.push_back(terminal.argument(host));
     }
-    report.summary(outcome, trialRun);
-    return finishedPrinting(report.allWritten(), terminal, exitStatusOf(outcome.end));
+    if (hosts.empty()) {
+        const std::string file = commandLine.configurationFile ? terminal.argument(*commandLine.configurationFile)
+                                                               : std::string(app::kInstalledConfigurationFile);
+        update::ConfiguredServer configured = update::readConfiguredServer(pathOf(file));
+        if (configured.unreadable) {
+            printLines(stderr, terminal,
+                       {fill(cli::texts::kConfigurationUnreadable,
+                             {cli::texts::kProgramName, terminal.verbatim(file), *configured.unreadable})});
+            return cli::kExitConfigurationUnreadable;
+        }
+        hosts.push_back(std::move(configured.address));
+    }
+    std::vector<std::string> once;
+    for (std::string& host : hosts) {
+        if (std::find(once.begin(), once.end(), host) == once.end())
+            once.push_back(std::move(host));
+    }
+    return once;
+}
+
+// Every server's run, reported line by line, then the total.
+int runUpdates(const cli::Terminal& terminal, const cli::CommandLine& commandLine,
+               const std::vector<std::string>& hosts)
+{
+    cli::ConsoleOutput output(stdout, stderr, isTerminal(stderr));
+    output.setTerminal(terminal);
+    cli::RunSettings settings = cli::runSettingsOf(commandLine, terminal);
+    settings.stop = &cli::stopRequested();
+    const std::vector<cli::ServerResult> results =
+        cli::updateServers(terminal, output, hosts, commandLine.parallel, settings);
+
+    int status = cli::kExitCompleted;
+    for (const cli::ServerResult& result : results)
+        status = cli::worseStatus(status, cli::exitStatusOf(result));
+    if (cli::stopRequested().load())
+        status = cli::kExitBySignal + cli::stopSignalNumber();
+    cli::reportTotal(terminal, output, commandLine.format, results, status);
+    return finishedPrinting(output.allWritten(), terminal, status);
 }
 
 }  // namespace
@@ -156,21 +211,9 @@ int main(int argc, char* argv[])
         return cli::kExitCodePageMissing;
     }
 
-    std::string host;
-    if (commandLine.host) {
-        host = terminal.argument(*commandLine.host);
-    } else {
-        const std::string file = commandLine.configurationFile
-                                     ? terminal.argument(*commandLine.configurationFile)
-                                     : std::string(app::kInstalledConfigurationFile);
-        update::ConfiguredServer configured = update::readConfiguredServer(std::filesystem::path(std::u8string(file.begin(), file.end())));
-        if (configured.unreadable) {
-            printLines(stderr, terminal,
-                       {fill(cli::texts::kConfigurationUnreadable,
-                             {cli::texts::kProgramName, terminal.verbatim(file), *configured.unreadable})});
-            return cli::kExitConfigurationUnreadable;
-        }
-        host = std::move(configured.address);
-    }
-    return runUpdate(terminal, host, commandLine.trialRun);
+    auto hosts = serversToUpdate(terminal, commandLine);
+    if (const int* failed = std::get_if<int>(&hosts))
+        return *failed;
+    cli::catchStopSignals();
+    return runUpdates(terminal, commandLine, std::get<std::vector<std::string>>(hosts));
 }

@@ -1,11 +1,13 @@
 # Shared by the README's commands: the project's packages and installing those missing.
 
 # Everything the build, the tests, the demo and the benchmark use, all Debian packages
-# (dpkg-dev and file for cpack's dependency list, lintian for the package test).
+# (dpkg-dev and file for cpack's dependency list, lintian for the package test, openssl
+# for the certificates of the TLS test, libcli11-dev for the console's command line).
 PROJECT_PACKAGES=(
   cmake ninja-build g++ pkg-config libxkbcommon-dev
   qt6-base-dev libgl-dev
-  libmariadb3 libmariadb-dev
+  libcli11-dev
+  libmariadb3 libmariadb-dev openssl
   mariadb-server mariadb-client
   googletest libgtest-dev
   xvfb xdotool imagemagick fonts-dejavu-core
@@ -17,7 +19,7 @@ FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 # The Windows build: the MinGW-w64 cross compilers (POSIX thread model), Wine to run what
 # they build, makensis for the installer, and dpkg-dev to unpack Debian's client source.
 WINDOWS_PACKAGES=(
-  cmake ninja-build
+  cmake ninja-build libcli11-dev
   mingw-w64 gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix
   wine wine64 nsis dpkg-dev
 )

@@ -31,9 +31,6 @@ constexpr char kRelayAddress[] = "127.0.0.3";
 
 const std::string kDone = "Aktualizace dokončena";
 const std::string kTrialDone = "Zkušební běh skončil, žádný příkaz nebyl odeslán";
-const std::string kConnectNotice = "CHYBA: Nepodařilo se připojit k serveru !";
-const std::string kListNotice = "CHYBA: Nepodařilo se načíst seznam databází !";
-const std::string kSessionNotice = "CHYBA: Spojení se serverem bylo přerušeno !";
 
 struct Result {
     int exitStatus = -1;
@@ -176,11 +173,10 @@ TEST_F(CliRun, NoConnectionEndsWithOneAndTheLibrarysReason)
 
     EXPECT_EQ(result.exitStatus, 1);
     EXPECT_TRUE(result.out.empty());
-    ASSERT_EQ(result.err.size(), 2u);
-    const std::string failed = std::string("calendar-import-cli: připojení k serveru ") + kNobodyThere + " selhalo: ";
+    ASSERT_EQ(result.err.size(), 1u) << "one failure, one line";
+    const std::string failed = std::string("calendar-import-cli: nepodařilo se připojit k serveru ") + kNobodyThere + ": ";
     EXPECT_TRUE(startsWith(result.err[0], failed));
     EXPECT_GT(result.err[0].size(), failed.size()) << "the reason is given";
-    EXPECT_EQ(result.err[1], kConnectNotice);
     EXPECT_TRUE(calendarRows(admin, "firma_a").empty());
 }
 
@@ -192,11 +188,11 @@ TEST_F(CliRun, UnreadableListEndsWithTwo)
 
     EXPECT_EQ(result.exitStatus, 2);
     EXPECT_TRUE(result.out.empty());
-    ASSERT_EQ(result.err.size(), 3u);
+    ASSERT_EQ(result.err.size(), 2u);
     // The server's or the library's own words, with the number, explain the failure.
-    EXPECT_TRUE(startsWith(result.err[0], "calendar-import-cli: seznam databází nešel načíst: "));
-    EXPECT_EQ(result.err[1], kListNotice);
-    EXPECT_EQ(result.err[2], summary(0, 0, 0));
+    EXPECT_TRUE(startsWith(result.err[0], std::string("calendar-import-cli: seznam databází serveru ") + kRelayAddress +
+                                              " nešel načíst: "));
+    EXPECT_EQ(result.err[1], summary(0, 0, 0));
     EXPECT_TRUE(calendarRows(admin, "firma_a").empty());
 }
 
@@ -214,7 +210,8 @@ TEST_F(CliRun, LostSessionEndsWithTwoAfterTheDatabasesDone)
     EXPECT_EQ(lastThree[1], "t2: aktualizována");
     // Whether t3 took its rows is not known: it is not reported as skipped.
     EXPECT_TRUE(startsWith(lastThree[2], "t3: výsledek neznámý, spojení se přerušilo: "));
-    EXPECT_EQ(result.err.front(), kSessionNotice);
+    EXPECT_TRUE(startsWith(result.err.front(), std::string("calendar-import-cli: spojení se serverem ") +
+                                                   kRelayAddress + " se přerušilo: "));
     const size_t listed = databasesListedInWindows1250().size();
     const size_t reached = result.out.size();
     EXPECT_EQ(result.err.back(), summary(listed, 2, reached - 3, 1, listed - reached));
@@ -296,8 +293,10 @@ TEST(CliCommandLine, HelpAndVersionConnectNowhere)
     ASSERT_FALSE(help.out.empty());
     EXPECT_TRUE(startsWith(help.out.front(), "Použití: "));
     // The place the program reads, exactly as built in: no backslash lost to an escape.
-    EXPECT_TRUE(contains(help.out, std::string("                   ") + kInstalledConfigurationFile +
-                                       " (výchozí localhost)"));
+    EXPECT_TRUE(std::any_of(help.out.begin(), help.out.end(), [](const std::string& line) {
+        return line.find_first_not_of(' ') == line.find(kInstalledConfigurationFile) &&
+               line.ends_with(std::string(kInstalledConfigurationFile) + " (výchozí localhost)");
+    }));
 
     const Result version = runCli({"--version"});
     EXPECT_EQ(version.exitStatus, 0);

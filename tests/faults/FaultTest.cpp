@@ -89,7 +89,7 @@ TEST_F(Faults, ServerKilledInTheMiddleOfTheRun)
     };
     const update::RunOutcome outcome = runAgainst(dm, "127.0.0.1", observer);
     EXPECT_EQ(outcome.end, RunEnd::SessionLost);
-    EXPECT_EQ(outcome.unknown, "t3");
+    EXPECT_EQ(outcome.unknown, (std::vector<std::string>{"t3"}));
 
     restartServer();
     EXPECT_EQ(calendarRows(*admin, "t1"), expectedCalendarRows());

@@ -255,7 +255,7 @@ TEST_F(CalendarRun, LostSessionStopsTheRunAndSaysSo)
     EXPECT_EQ(observer.updated, (std::vector<std::string>{"t1", "t2"}));
     // The statement under way when the session broke may or may not have been written.
     EXPECT_EQ(observer.unknown, (std::vector<std::string>{"t3"}));
-    EXPECT_EQ(outcome.unknown, "t3");
+    EXPECT_EQ(outcome.unknown, (std::vector<std::string>{"t3"}));
     EXPECT_FALSE(contains(observer.skipped, "t3"));
     EXPECT_GE(outcome.notReached(), 1u) << "t4";
     EXPECT_TRUE(calendarRows(admin, "t3").empty());

@@ -1,0 +1,346 @@
+// The console program in scripts and schedulers: its options, output that cannot be
+// written, the JSON report, the progress line, time limits, a run that wrote nothing and
+// a run stopped by a signal, against the real test server.
+#include "tests/cli/CliSupport.h"
+#include "tests/support/AdminSession.h"
+#include "tests/support/CuttingProxy.h"
+#include "tests/support/DelayRelay.h"
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <csignal>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <pty.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+
+namespace {
+
+using namespace cli_testing;
+using namespace testing_support;
+
+// A loopback address of the suite's for relays and silent listeners, on port 3306.
+constexpr char kRelayAddress[] = "127.0.0.3";
+
+const std::string kWriteFailed = "calendar-import-cli: výstup nejde zapsat";
+
+class CliWithServer : public ::testing::Test {
+protected:
+    void SetUp() override { dropTenantDatabases(admin); }
+    void TearDown() override
+    {
+        admin.exec("SET GLOBAL read_only = OFF");
+        dropTenantDatabases(admin);
+    }
+
+    std::size_t listed() const { return databasesListedInWindows1250().size(); }
+
+    AdminSession admin;
+};
+
+TEST(CliOptionsLine, WrongValuesAreUsageErrorsInCzech)
+{
+    struct Case {
+        Arguments arguments;
+        std::string firstLine;
+    };
+    const Case cases[] = {
+        {{"--timeout", "soon"}, "calendar-import-cli: volba --timeout potřebuje celé číslo od 0 do 86400, ne soon"},
+        {{"--connect-timeout=-1"},
+         "calendar-import-cli: volba --connect-timeout potřebuje celé číslo od 0 do 86400, ne -1"},
+        {{"--batch", "0"}, "calendar-import-cli: volba --batch potřebuje celé číslo od 1 do 1000, ne 0"},
+        {{"--sessions=65"}, "calendar-import-cli: volba --sessions potřebuje celé číslo od 1 do 64, ne 65"},
+        {{"--parallel", "2x"}, "calendar-import-cli: volba --parallel potřebuje celé číslo od 1 do 64, ne 2x"},
+        {{"--format", "xml"}, "calendar-import-cli: volba --format přijímá text nebo json, ne xml"},
+        {{"--timeout"}, "calendar-import-cli: volbě --timeout chybí hodnota"},
+        {{"--tls-ca="}, "calendar-import-cli: volbě --tls-ca chybí hodnota"},
+        // After "--" nothing is an option, and the program takes no operands.
+        {{"--", "--host"}, "calendar-import-cli: neznámý argument --host"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.firstLine);
+        const CliResult result = runCli(c.arguments);
+        EXPECT_EQ(result.exitStatus, 64);
+        EXPECT_TRUE(result.out.empty());
+        ASSERT_EQ(result.err.size(), 2u);
+        EXPECT_EQ(result.err[0], c.firstLine);
+        EXPECT_TRUE(result.err[1].starts_with("Použití: "));
+    }
+
+    const CliResult shortHelp = runCli({"-h"});
+    EXPECT_EQ(shortHelp.exitStatus, 0);
+    EXPECT_TRUE(!shortHelp.out.empty() && shortHelp.out.front().starts_with("Použití: "));
+    const CliResult shortVersion = runCli({"-V"});
+    EXPECT_EQ(shortVersion.exitStatus, 0);
+    EXPECT_EQ(shortVersion.out.size(), 1u);
+}
+
+TEST_F(CliWithServer, OutputThatCannotBeWrittenEndsWithSeventyFour)
+{
+    createTenant(admin, "firma_a", CalendarTable::WithKey);
+    const Arguments cases[] = {{"--help"}, {"--version"}, {"--host", "127.0.0.1"}, {"--host", "127.0.0.1", "--format", "json"}};
+    for (const Arguments& arguments : cases) {
+        SCOPED_TRACE(arguments.front() + (arguments.size() > 2 ? " " + arguments.back() : ""));
+        const CliResult result = runCliRedirected(arguments, ">/dev/full");
+        EXPECT_EQ(result.exitStatus, 74);
+        ASSERT_FALSE(result.err.empty());
+        EXPECT_EQ(result.err.back(), kWriteFailed);
+    }
+}
+
+TEST_F(CliWithServer, ClosedStandardStreamsNeverReachTheSession)
+{
+    // A descriptor left closed would be taken by the session's socket, and the report
+    // would be sent to the server in the middle of the statements.
+    std::vector<std::string> tenants;
+    for (int i = 0; i < 100; ++i)
+        tenants.push_back("t" + std::to_string(1000 + i));
+    for (const char* redirections : {">&-", "<&- >&- 2>&-"}) {
+        SCOPED_TRACE(redirections);
+        dropTenantDatabases(admin);
+        for (const std::string& name : tenants)
+            createTenant(admin, name, CalendarTable::WithKey);
+        const CliResult result = runCliRedirected({"--host", "127.0.0.1"}, redirections);
+        EXPECT_EQ(result.exitStatus, 0);
+        std::size_t withRows = 0;
+        for (const std::string& name : tenants)
+            withRows += calendarRows(admin, name) == expectedCalendarRows() ? 1 : 0;
+        EXPECT_EQ(withRows, tenants.size());
+    }
+}
+
+TEST_F(CliWithServer, JsonReportIsOneObjectPerLineWithTheHumanReportOnStandardError)
+{
+    const std::string awkward = "a\"b\\c účet";
+    createTenant(admin, "firma_a", CalendarTable::WithKey);
+    createTenant(admin, awkward, CalendarTable::WithKey);
+    createTenant(admin, "bez_kalendare", CalendarTable::Missing);
+    const std::size_t total = listed();
+
+    const CliResult result = runCli({"--host", "127.0.0.1", "--format", "json"});
+
+    EXPECT_EQ(result.exitStatus, 0);
+    ASSERT_EQ(result.out.size(), total + 2) << "a database each, the server's summary and the total";
+    const std::string database = R"({"type":"database","server":"127.0.0.1","database":)";
+    EXPECT_TRUE(contains(result.out, database + R"("firma_a","outcome":"updated"})"));
+    EXPECT_TRUE(contains(result.out, database + R"("a\"b\\c účet","outcome":"updated"})"));
+    EXPECT_TRUE(contains(result.out, database + R"("bez_kalendare","outcome":"skipped","error":{"number":1146,)"
+                                                R"("text":"Table 'bez_kalendare.calendar' doesn't exist"}})"));
+    EXPECT_EQ(result.out[total],
+              R"({"type":"summary","server":"127.0.0.1","end":"completed","listed":)" + std::to_string(total) +
+                  R"(,"updated":2,"skipped":)" + std::to_string(total - 2) +
+                  R"(,"listedAgain":0,"unknown":0,"notReached":0,"dryRun":0,"nothingWritten":false,"exitStatus":0})");
+    EXPECT_EQ(result.out.back(), R"({"type":"total","servers":1,"notConnected":0,"listed":)" + std::to_string(total) +
+                                     R"(,"updated":2,"skipped":)" + std::to_string(total - 2) +
+                                     R"(,"unknown":0,"notReached":0,"exitStatus":0})");
+    // The person watching still reads every database.
+    EXPECT_TRUE(contains(result.err, "firma_a: aktualizována"));
+    EXPECT_TRUE(contains(result.err, "a\"b\\\\c účet: aktualizována"));
+    EXPECT_EQ(result.err.back(), summary(total, 2, total - 2));
+}
+
+TEST_F(CliWithServer, JsonReportNamesTheDatabasesALostSessionLeftOpenOrUntouched)
+{
+    for (const char* name : {"t1", "t2", "t3", "t4"})
+        createTenant(admin, name, CalendarTable::WithKey);
+    CuttingProxy relay(kRelayAddress, "INSERT INTO `t3`");
+
+    const CliResult result = runCli({"--host", kRelayAddress, "--format", "json"});
+
+    EXPECT_EQ(result.exitStatus, 2);
+    const std::string database = std::string(R"({"type":"database","server":")") + kRelayAddress + R"(","database":)";
+    EXPECT_TRUE(contains(result.out, database + R"("t2","outcome":"updated"})"));
+    EXPECT_EQ(countStartingWith(result.out, database + R"("t3","outcome":"unknown","error":{"number":)"), 1u);
+    EXPECT_TRUE(contains(result.out, database + R"("t4","outcome":"not-reached"})"));
+    const std::string end = R"("end":"session-lost")";
+    EXPECT_NE(result.out[result.out.size() - 2].find(end), std::string::npos) << result.out[result.out.size() - 2];
+    EXPECT_TRUE(calendarRows(admin, "t4").empty());
+}
+
+// The program with its standard error on a terminal of its own; what the terminal showed.
+std::string errorOnATerminal(const Arguments& arguments, const char* term)
+{
+    int terminal = -1;
+    int side = -1;
+    if (openpty(&terminal, &side, nullptr, nullptr, nullptr) != 0)
+        return "no terminal";
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, side, 2);
+    posix_spawn_file_actions_addclose(&actions, terminal);
+    std::vector<std::string> environment = {"LC_ALL=C.UTF-8", std::string("TERM=") + term};
+    std::vector<char*> argv{const_cast<char*>(CLI_PROGRAM)};
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    std::vector<char*> envp;
+    for (std::string& entry : environment)
+        envp.push_back(entry.data());
+    envp.push_back(nullptr);
+    pid_t pid = -1;
+    const bool spawned = posix_spawn(&pid, CLI_PROGRAM, &actions, nullptr, argv.data(), envp.data()) == 0;
+    posix_spawn_file_actions_destroy(&actions);
+    close(side);
+    std::string shown;
+    char buffer[4096];
+    ssize_t count = 0;
+    // Once the program has ended and closed its side, reading gives an error.
+    while (spawned && (count = read(terminal, buffer, sizeof buffer)) > 0)
+        shown.append(buffer, static_cast<std::size_t>(count));
+    close(terminal);
+    if (spawned)
+        waitpid(pid, nullptr, 0);
+    return shown;
+}
+
+TEST_F(CliWithServer, ProgressIsDrawnOnlyOnATerminalThatCanTakeIt)
+{
+    for (const char* name : {"t1", "t2", "t3"})
+        createTenant(admin, name, CalendarTable::WithKey);
+    const std::string total = std::to_string(listed());
+
+    const std::string drawn = errorOnATerminal({"--host", "127.0.0.1"}, "xterm");
+    EXPECT_NE(drawn.find("\r\x1b[KZpracováno databází: 1 / " + total), std::string::npos) << drawn;
+    EXPECT_NE(drawn.find("Zpracováno databází: " + total + " / " + total), std::string::npos) << drawn;
+
+    dropTenantDatabases(admin);
+    for (const char* name : {"t1", "t2", "t3"})
+        createTenant(admin, name, CalendarTable::WithKey);
+    const std::string plain = errorOnATerminal({"--host", "127.0.0.1"}, "dumb");
+    EXPECT_EQ(plain.find("Zpracováno"), std::string::npos) << plain;
+    EXPECT_EQ(plain.find('\x1b'), std::string::npos) << plain;
+    EXPECT_NE(plain.find("Aktualizace dokončena"), std::string::npos) << plain;
+}
+
+// A socket that takes connections and never says a word, as a hung server does.
+class SilentListener {
+public:
+    explicit SilentListener(const char* address) : socket_(::socket(AF_INET, SOCK_STREAM, 0))
+    {
+        sockaddr_in local{};
+        local.sin_family = AF_INET;
+        local.sin_port = htons(3306);
+        inet_pton(AF_INET, address, &local.sin_addr);
+        const int yes = 1;
+        setsockopt(socket_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+        // The kernel completes the connection from the backlog; nobody ever answers it.
+        listening_ = bind(socket_, reinterpret_cast<const sockaddr*>(&local), sizeof local) == 0 &&
+                     listen(socket_, 8) == 0;
+    }
+    ~SilentListener() { close(socket_); }
+    bool listening() const { return listening_; }
+
+private:
+    int socket_;
+    bool listening_ = false;
+};
+
+TEST_F(CliWithServer, TimeLimitsEndAWaitForAServerThatDoesNotAnswer)
+{
+    {
+        SilentListener silent(kRelayAddress);
+        ASSERT_TRUE(silent.listening());
+        const CliResult result = runCli({"--host", kRelayAddress, "--connect-timeout", "1"});
+        EXPECT_EQ(result.exitStatus, 1);
+        ASSERT_EQ(result.err.size(), 1u);
+        EXPECT_TRUE(result.err[0].starts_with(std::string("calendar-import-cli: nepodařilo se připojit k serveru ") +
+                                              kRelayAddress + ": "))
+            << result.err[0];
+    }
+
+    for (const char* name : {"t1", "t2", "t3"})
+        createTenant(admin, name, CalendarTable::WithKey);
+    DelayRelay hanging(kRelayAddress, "127.0.0.1", std::chrono::microseconds(0), "INSERT INTO `t2`");
+    ASSERT_TRUE(hanging.listening());
+    const CliResult result = runCli({"--host", kRelayAddress, "--timeout", "1"});
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_TRUE(contains(result.out, "t1: aktualizována"));
+    EXPECT_EQ(countStartingWith(result.out, "t2: výsledek neznámý, spojení se přerušilo: "), 1u);
+    EXPECT_EQ(result.err.back(), summary(listed(), 1, result.out.size() - 2, 1, 1));
+}
+
+TEST_F(CliWithServer, ARunThatWroteNothingSaysSoAndEndsWithThree)
+{
+    struct Case {
+        const char* description;
+        std::function<void(AdminSession&)> refuse;
+    };
+    const Case cases[] = {
+        {"an account without INSERT",
+         [](AdminSession& admin) {
+             for (const char* name : {"t1", "t2"}) {
+                 for (const char* host : {"localhost", "127.0.0.1"})
+                     admin.exec(std::string("REVOKE INSERT ON `") + name + "`.* FROM 'quorvel'@'" + host + "'");
+             }
+         }},
+        {"a read-only server", [](AdminSession& admin) { admin.exec("SET GLOBAL read_only = ON"); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.description);
+        dropTenantDatabases(admin);
+        for (const char* name : {"t1", "t2"})
+            createTenant(admin, name, CalendarTable::WithKey);
+        c.refuse(admin);
+        const std::size_t total = listed();
+
+        const CliResult result = runCli({"--host", "127.0.0.1"});
+        admin.exec("SET GLOBAL read_only = OFF");
+
+        EXPECT_EQ(result.exitStatus, 3);
+        EXPECT_EQ(result.err, (std::vector<std::string>{
+                                  "calendar-import-cli: na serveru 127.0.0.1 nebylo nic zapsáno: všechny databáze "
+                                  "příkaz odmítly",
+                                  summary(total, 0, total)}));
+        EXPECT_TRUE(calendarRows(admin, "t1").empty());
+    }
+}
+
+TEST_F(CliWithServer, AStopSignalEndsAfterTheStatementInFlightWithTheSummary)
+{
+    std::vector<std::string> tenants;
+    for (int i = 10; i < 40; ++i)
+        tenants.push_back("t" + std::to_string(i));
+    const std::filesystem::path dir = std::filesystem::path(CLI_TEST_DIR) / "signal";
+    std::filesystem::create_directories(dir);
+    const std::pair<int, int> cases[] = {{SIGTERM, 143}, {SIGINT, 130}};
+    for (const auto& [signal, status] : cases) {
+        SCOPED_TRACE(status);
+        dropTenantDatabases(admin);
+        for (const std::string& name : tenants)
+            createTenant(admin, name, CalendarTable::WithKey);
+        // Each round trip slowed down, so that the signal comes in the middle of the list.
+        DelayRelay slow(kRelayAddress, "127.0.0.1", std::chrono::milliseconds(20));
+        ASSERT_TRUE(slow.listening());
+        RunningCli cli({"--host", kRelayAddress}, dir / "out", dir / "err");
+        ASSERT_TRUE(cli.waitForLine(dir / "out", "t12: aktualizována"));
+        cli.signal(signal);
+        EXPECT_EQ(cli.wait(), status);
+
+        const std::vector<std::string> out = linesOfFile(dir / "out");
+        const std::vector<std::string> err = linesOfFile(dir / "err");
+        std::size_t written = 0;
+        for (const std::string& name : tenants) {
+            const bool hasRows = !calendarRows(admin, name).empty();
+            written += hasRows ? 1 : 0;
+            SCOPED_TRACE(name);
+            EXPECT_EQ(contains(out, name + ": aktualizována"), hasRows) << "each database done has its line";
+        }
+        EXPECT_LT(written, tenants.size()) << "the run stopped before the list's end";
+        const std::size_t total = listed();
+        const std::size_t skipped = out.size() - written;
+        ASSERT_EQ(err.size(), 2u);
+        EXPECT_EQ(err[0], std::string("calendar-import-cli: běh přerušen signálem, zbylé databáze serveru ") +
+                              kRelayAddress + " nezpracovány");
+        EXPECT_EQ(err[1], summary(total, written, skipped, 0, total - out.size()));
+    }
+}
+
+}  // namespace

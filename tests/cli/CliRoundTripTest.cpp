@@ -1,0 +1,143 @@
+// --batch and --sessions against the real test server: fewer round trips or more sessions,
+// and still every database's outcome exactly known and every statement run once.
+#include "tests/cli/CliSupport.h"
+#include "tests/support/AdminSession.h"
+#include "tests/support/CuttingProxy.h"
+#include "tests/support/GeneralLog.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace {
+
+using namespace cli_testing;
+using namespace testing_support;
+
+constexpr char kRelayAddress[] = "127.0.0.3";
+
+std::vector<std::string> tenantNames(int count)
+{
+    std::vector<std::string> names;
+    for (int i = 10; i < 10 + count; ++i)
+        names.push_back("t" + std::to_string(i));
+    return names;
+}
+
+// One query of calendar statements as the server's log shows it: the log holds each
+// query once, whole, however many statements it carries.
+struct RoundTrip {
+    std::string firstDatabase;
+    std::size_t statements = 0;
+};
+
+std::vector<RoundTrip> calendarRoundTrips(const GeneralLog& log)
+{
+    const std::string insert = "INSERT INTO `";
+    std::vector<RoundTrip> trips;
+    for (const std::string& query : log.queriesBy("quorvel")) {
+        if (!query.starts_with(insert))
+            continue;
+        RoundTrip trip{query.substr(insert.size(), query.find('`', insert.size()) - insert.size()), 0};
+        for (std::size_t at = query.find(insert); at != std::string::npos; at = query.find(insert, at + 1))
+            ++trip.statements;
+        trips.push_back(trip);
+    }
+    return trips;
+}
+
+class CliRoundTrips : public ::testing::Test {
+protected:
+    void SetUp() override { dropTenantDatabases(admin); }
+    void TearDown() override { dropTenantDatabases(admin); }
+
+    AdminSession admin;
+};
+
+TEST_F(CliRoundTrips, EveryOutcomeStaysExactWhateverTheBatchesAndSessions)
+{
+    struct Case {
+        Arguments options;
+        std::size_t batch;
+        std::size_t sessions;
+    };
+    const Case cases[] = {
+        {{"--batch", "5"}, 5, 1},
+        {{"--batch=100"}, 100, 1},
+        {{"--sessions", "3"}, 1, 3},
+        {{"--sessions", "4", "--batch", "3"}, 3, 4},
+    };
+    const std::vector<std::string> tenants = tenantNames(16);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.options.front() + " " + c.options.back());
+        dropTenantDatabases(admin);
+        for (const std::string& name : tenants)
+            createTenant(admin, name, name == "t17" ? CalendarTable::Missing : CalendarTable::WithKey);
+        // Already there: the server refuses it in the middle of a batch.
+        admin.exec("INSERT INTO t14.calendar VALUES (50, 2008, 1, 'x')");
+        const std::vector<std::string> listed = databasesAsTheProgramSeesThem();
+        GeneralLog log;
+
+        Arguments arguments = {"--host", "127.0.0.1"};
+        arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+        const CliResult result = runCli(arguments);
+
+        EXPECT_EQ(result.exitStatus, 0);
+        ASSERT_EQ(result.out.size(), listed.size()) << "one line for each database";
+        for (const std::string& name : tenants) {
+            SCOPED_TRACE(name);
+            if (name == "t14") {
+                EXPECT_TRUE(contains(result.out, "t14: přeskočena: Duplicate entry '50' for key 'PRIMARY' (1062)"));
+            } else if (name == "t17") {
+                EXPECT_TRUE(contains(result.out, "t17: přeskočena: Table 't17.calendar' doesn't exist (1146)"));
+            } else {
+                EXPECT_TRUE(contains(result.out, name + ": aktualizována"));
+                EXPECT_EQ(calendarRows(admin, name), expectedCalendarRows());
+            }
+        }
+        EXPECT_EQ(result.err.back(), summary(listed.size(), tenants.size() - 2, listed.size() - tenants.size() + 2));
+
+        // A batch stopped at a refusal goes on right after it, never again from its start:
+        // no query starts with the same database twice, and none holds more than asked.
+        const std::vector<RoundTrip> trips = calendarRoundTrips(log);
+        std::set<std::string> firsts;
+        for (const RoundTrip& trip : trips) {
+            SCOPED_TRACE(trip.firstDatabase);
+            EXPECT_TRUE(firsts.insert(trip.firstDatabase).second);
+            EXPECT_LE(trip.statements, c.batch);
+        }
+        if (c.batch == 1)
+            EXPECT_EQ(firsts, std::set<std::string>(listed.begin(), listed.end()));
+        else
+            EXPECT_LT(trips.size(), listed.size()) << "fewer round trips than databases";
+        // The list is read once, by the first session; the others only write.
+        const std::vector<std::string> queries = log.queriesBy("quorvel");
+        EXPECT_EQ(std::count(queries.begin(), queries.end(), "SHOW DATABASES"), 1);
+        EXPECT_EQ(static_cast<std::size_t>(std::count(queries.begin(), queries.end(), "SET CHARACTER SET cp1250")),
+                  c.sessions);
+    }
+}
+
+TEST_F(CliRoundTrips, ALostSessionLeavesTheWholeBatchInFlightUnknown)
+{
+    const std::vector<std::string> tenants = tenantNames(12);
+    for (const std::string& name : tenants)
+        createTenant(admin, name, CalendarTable::WithKey);
+    // The server's own four databases come first and each ends a batch of its own; the
+    // batch after them is t10 to t14, and the relay cuts the session as it goes out.
+    CuttingProxy relay(kRelayAddress, "INSERT INTO `t14`");
+
+    const CliResult result = runCli({"--host", kRelayAddress, "--batch", "5"});
+
+    EXPECT_EQ(result.exitStatus, 2);
+    for (const char* name : {"t10", "t11", "t12", "t13", "t14"}) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(countStartingWith(result.out, std::string(name) + ": výsledek neznámý, spojení se přerušilo: "), 1u);
+        EXPECT_TRUE(calendarRows(admin, name).empty());
+    }
+    EXPECT_EQ(countStartingWith(result.out, "t15"), 0u) << "not reached: no line";
+    const std::size_t listed = databasesListedInWindows1250().size();
+    EXPECT_EQ(result.err.back(), summary(listed, 0, result.out.size() - 5, 5, listed - result.out.size()));
+}
+
+}  // namespace

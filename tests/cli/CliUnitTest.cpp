@@ -1,0 +1,112 @@
+// The console's own pieces without a server: its command line, its JSON, its numbers and
+// how the statuses of several servers combine.
+#include "app/cli/CommandLine.h"
+#include "app/cli/ConsoleReport.h"
+#include "app/cli/ExitStatus.h"
+#include "app/cli/JsonText.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+cli::CommandLine parse(std::vector<const char*> arguments)
+{
+    return cli::parseCommandLine(arguments);
+}
+
+TEST(CliJson, StringsAreEscapedAsRfc8259Demands)
+{
+    struct Case {
+        const char* description;
+        std::string text;
+        std::string json;
+    };
+    const Case cases[] = {
+        {"plain", "firma_a", R"("firma_a")"},
+        {"Czech letters stay as they are", "účetnictví", "\"účetnictví\""},
+        {"quote and backslash", R"(a"b\c)", R"("a\"b\\c")"},
+        {"short escapes", "\b\f\n\r\t", R"("\b\f\n\r\t")"},
+        {"other control characters", std::string("\x01\x1f", 2) + std::string(1, '\0'), R"("\u0001\u001F\u0000")"},
+        {"DEL needs no escape", "\x7f", "\"\x7f\""},
+        {"a byte that starts no character", "a\xff" "b", R"("a\uFFFDb")"},
+        {"a cut-off character", "\xc5", R"("\uFFFD")"},
+        {"an encoded surrogate", "\xed\xa0\x80", R"("\uFFFD\uFFFD\uFFFD")"},
+        {"an overlong slash", "\xc0\xaf", R"("\uFFFD\uFFFD")"},
+        {"four bytes", "\xf0\x9f\x98\x80", "\"\xf0\x9f\x98\x80\""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.description);
+        EXPECT_EQ(cli::jsonString(c.text), c.json);
+    }
+    EXPECT_EQ(cli::JsonObject().text("a", "x").number("n", 12).boolean("b", false).raw("o", "{}").str(),
+              R"({"a":"x","n":12,"b":false,"o":{}})");
+}
+
+TEST(CliNumbers, ThousandsAreSetApartBySpaces)
+{
+    const std::pair<std::size_t, const char*> cases[] = {
+        {0, "0"}, {999, "999"}, {1000, "1 000"}, {1234, "1 234"}, {2008, "2 008"}, {123456, "123 456"},
+        {1234567, "1 234 567"},
+    };
+    for (const auto& [number, text] : cases)
+        EXPECT_EQ(cli::groupedDigits(number), text);
+}
+
+TEST(CliHostsFile, OneAddressALineCommentsAndBlanksDropped)
+{
+    EXPECT_EQ(cli::hostsInFile("# servers of the branch offices\n"
+                               "192.0.2.10\n"
+                               "  db.example.test  # Brno\r\n"
+                               "\n"
+                               "\t\n"
+                               "::1"),
+              (std::vector<std::string>{"192.0.2.10", "db.example.test", "::1"}));
+    EXPECT_TRUE(cli::hostsInFile("# nothing\n\n").empty());
+}
+
+TEST(CliStatus, TheWorstOfSeveralServersWins)
+{
+    using namespace cli;
+    const int order[] = {kExitCompleted, kExitNothingWritten, kExitNoConnection, kExitRunBroken};
+    for (int i = 0; i < 4; ++i) {
+        for (int j = 0; j < 4; ++j) {
+            SCOPED_TRACE(std::to_string(order[i]) + " with " + std::to_string(order[j]));
+            EXPECT_EQ(worseStatus(order[i], order[j]), order[std::max(i, j)]);
+        }
+    }
+}
+
+TEST(CliOptions, ConventionalFormsAreRead)
+{
+    const cli::CommandLine full = parse({"--host", "a", "--host=b", "--hosts-file=list", "--format", "json",
+                                         "--connect-timeout=5", "--timeout", "0", "--parallel", "2", "--batch=100",
+                                         "--sessions", "8", "--tls-ca", "ca.pem", "--dry-run", "--"});
+    EXPECT_EQ(full.action, cli::CommandLine::Action::Run);
+    EXPECT_EQ(full.hosts, (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(full.hostsFile, "list");
+    EXPECT_EQ(full.format, cli::ReportFormat::Json);
+    EXPECT_EQ(full.connectTimeout, 5u);
+    EXPECT_EQ(full.answerTimeout, 0u);
+    EXPECT_EQ(full.parallel, 2u);
+    EXPECT_EQ(full.batch, 100u);
+    EXPECT_EQ(full.sessions, 8u);
+    EXPECT_TRUE(full.tls) << "a certificate authority asks for a verified session";
+    EXPECT_EQ(full.tlsCaFile, "ca.pem");
+    EXPECT_TRUE(full.trialRun);
+
+    // A scheduled job must never wait forever: without options the limits are there, and
+    // the session is the window's: one statement per round trip, one session, no TLS.
+    const cli::CommandLine none = parse({});
+    EXPECT_GT(none.connectTimeout, 0u);
+    EXPECT_GT(none.answerTimeout, 0u);
+    EXPECT_EQ(none.batch, 1u);
+    EXPECT_EQ(none.sessions, 1u);
+    EXPECT_FALSE(none.tls);
+
+    EXPECT_EQ(parse({"-h"}).action, cli::CommandLine::Action::ShowHelp);
+    EXPECT_EQ(parse({"-V"}).action, cli::CommandLine::Action::ShowVersion);
+    EXPECT_EQ(parse({"--version", "--help"}).action, cli::CommandLine::Action::ShowHelp);
+    EXPECT_EQ(parse({"--timeout", "3", "--timeout", "4"}).answerTimeout, 4u) << "the last one counts";
+}
+
+}  // namespace

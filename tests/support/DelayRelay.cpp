@@ -1,0 +1,181 @@
+// The delaying relay: one thread accepts, one thread per session moves the bytes, each
+// piece sent when its time has come (ppoll waits to the nanosecond).
+#include "tests/support/DelayRelay.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <array>
+#include <deque>
+#include <optional>
+#include <string_view>
+
+namespace testing_support {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr std::uint16_t kListenPort = 3306;
+
+sockaddr_in endpoint(const std::string& address, std::uint16_t port)
+{
+    sockaddr_in result{};
+    result.sin_family = AF_INET;
+    result.sin_port = htons(port);
+    inet_pton(AF_INET, address.c_str(), &result.sin_addr);
+    return result;
+}
+
+// Small pieces must leave at once, not when the kernel has gathered more.
+void sendAtOnce(int socket)
+{
+    const int yes = 1;
+    setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
+}
+
+struct Piece {
+    Clock::time_point due;
+    std::string bytes;
+};
+
+// One direction of a session: what has come in and waits for its time.
+struct Direction {
+    int from;
+    int to;
+    std::deque<Piece> waiting;
+    bool open = true;
+};
+
+bool writeAll(int socket, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t written = write(socket, bytes.data(), bytes.size());
+        if (written <= 0)
+            return false;
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+}  // namespace
+
+DelayRelay::DelayRelay(std::string address, std::string upstream, std::chrono::microseconds delay,
+                       std::string stallAt, unsigned short upstreamPort)
+    : address_(std::move(address)),
+      upstream_(std::move(upstream)),
+      upstreamPort_(upstreamPort),
+      delay_(delay),
+      stallAt_(std::move(stallAt))
+{
+    if (pipe(stopPipe_) != 0)
+        return;
+    const int socket = ::socket(AF_INET, SOCK_STREAM, 0);
+    const int yes = 1;
+    setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    const sockaddr_in local = endpoint(address_, kListenPort);
+    if (bind(socket, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0 || listen(socket, 64) != 0) {
+        close(socket);
+        return;
+    }
+    listening_ = socket;
+    acceptor_ = std::thread([this] { acceptSessions(); });
+}
+
+DelayRelay::~DelayRelay()
+{
+    if (stopPipe_[1] >= 0)
+        (void)!write(stopPipe_[1], "x", 1);
+    if (acceptor_.joinable())
+        acceptor_.join();
+    for (std::thread& session : sessions_)
+        session.join();
+    for (int fd : {listening_, stopPipe_[0], stopPipe_[1]}) {
+        if (fd >= 0)
+            close(fd);
+    }
+}
+
+void DelayRelay::acceptSessions()
+{
+    while (true) {
+        pollfd waiting[] = {{listening_, POLLIN, 0}, {stopPipe_[0], POLLIN, 0}};
+        if (poll(waiting, 2, -1) <= 0 || waiting[1].revents != 0)
+            return;
+        const int client = accept(listening_, nullptr, nullptr);
+        if (client >= 0)
+            sessions_.emplace_back([this, client] { relaySession(client); });
+    }
+}
+
+void DelayRelay::relaySession(int client)
+{
+    const int server = socket(AF_INET, SOCK_STREAM, 0);
+    const sockaddr_in upstream = endpoint(upstream_, upstreamPort_);
+    if (connect(server, reinterpret_cast<const sockaddr*>(&upstream), sizeof upstream) != 0) {
+        close(server);
+        close(client);
+        return;
+    }
+    sendAtOnce(client);
+    sendAtOnce(server);
+    std::array<Direction, 2> directions = {Direction{client, server, {}}, Direction{server, client, {}}};
+    bool stalled = false;
+    std::array<char, 65536> buffer{};
+    while (directions[0].open || directions[1].open || !directions[0].waiting.empty() ||
+           !directions[1].waiting.empty()) {
+        // Wake for new bytes, for the stop, or when the next piece is due.
+        std::optional<Clock::time_point> next;
+        for (const Direction& direction : directions) {
+            if (!direction.waiting.empty() && (!next || direction.waiting.front().due < *next))
+                next = direction.waiting.front().due;
+        }
+        timespec timeout{};
+        if (next) {
+            const auto left = std::max(Clock::duration::zero(), *next - Clock::now());
+            const auto nanoseconds = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+            timeout.tv_sec = static_cast<time_t>(nanoseconds / 1000000000);
+            timeout.tv_nsec = static_cast<long>(nanoseconds % 1000000000);
+        }
+        pollfd fds[] = {{directions[0].open ? client : -1, POLLIN, 0},
+                        {directions[1].open ? server : -1, POLLIN, 0},
+                        {stopPipe_[0], POLLIN, 0}};
+        if (ppoll(fds, 3, next ? &timeout : nullptr, nullptr) < 0 || fds[2].revents != 0)
+            break;
+        for (std::size_t i = 0; i < directions.size(); ++i) {
+            Direction& direction = directions[i];
+            if (fds[i].fd < 0 || fds[i].revents == 0)
+                continue;
+            const ssize_t size = read(direction.from, buffer.data(), buffer.size());
+            if (size <= 0) {
+                direction.open = false;
+                continue;
+            }
+            std::string bytes(buffer.data(), static_cast<std::size_t>(size));
+            if (i == 0 && !stallAt_.empty() && bytes.find(stallAt_) != std::string::npos)
+                stalled = true;
+            if (!stalled)
+                direction.waiting.push_back({Clock::now() + delay_, std::move(bytes)});
+        }
+        const Clock::time_point now = Clock::now();
+        for (Direction& direction : directions) {
+            while (!direction.waiting.empty() && direction.waiting.front().due <= now) {
+                if (!writeAll(direction.to, direction.waiting.front().bytes))
+                    direction.open = false;
+                direction.waiting.pop_front();
+            }
+        }
+        // A side that closed ends the session once what it sent has gone on.
+        if ((!directions[0].open && directions[0].waiting.empty()) ||
+            (!directions[1].open && directions[1].waiting.empty()))
+            break;
+    }
+    close(server);
+    close(client);
+}
+
+}  // namespace testing_support

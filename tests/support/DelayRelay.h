@@ -1,0 +1,43 @@
+// A relay in front of a MariaDB server that holds every piece of traffic back for a fixed
+// time each way, as a slow network would; it can also stop passing anything on at a
+// given text, as a server that hangs would.
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace testing_support {
+
+class DelayRelay {
+public:
+    // Listens on `address`:3306 and passes each session to `upstream`:`upstreamPort`, each
+    // piece `delay` later than it came. When a piece from the client holds `stallAt`,
+    // neither side hears anything more in that session.
+    DelayRelay(std::string address, std::string upstream, std::chrono::microseconds delay,
+               std::string stallAt = {}, unsigned short upstreamPort = 3306);
+    ~DelayRelay();
+    DelayRelay(const DelayRelay&) = delete;
+    DelayRelay& operator=(const DelayRelay&) = delete;
+
+    // False when it could not listen.
+    bool listening() const { return listening_ >= 0; }
+
+private:
+    void acceptSessions();
+    void relaySession(int client);
+
+    std::string address_;
+    std::string upstream_;
+    unsigned short upstreamPort_;
+    std::chrono::microseconds delay_;
+    std::string stallAt_;
+    int listening_ = -1;
+    int stopPipe_[2] = {-1, -1};
+    std::thread acceptor_;
+    std::vector<std::thread> sessions_;
+};
+
+}  // namespace testing_support
