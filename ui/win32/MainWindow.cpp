@@ -28,15 +28,10 @@ constexpr wchar_t kDesignFontFamily[] = L"MS Sans Serif";
 // 8 point at 96 pixels per inch, the character height without the internal leading.
 constexpr int kDesignFontPixelHeight = 11;
 
-// Control identifiers, away from IDOK and IDCANCEL, which the dialog keys send.
-constexpr int kEdit1 = 101;
-constexpr int kBitBtn3 = 102;
-constexpr int kBitBtn4 = 103;
-
 // Places in the window's client area; the group box's contents are given from its own
 // corner, as designed.
 constexpr POINT kGroupBoxCorner{8, 8};
-constexpr RECT kGroupBox1{8, 8, 8 + 481, 8 + 121};
+constexpr RECT kGroupBox1Place{8, 8, 8 + 481, 8 + 121};
 constexpr POINT kLabel1InBox{24, 24};
 constexpr RECT kEdit1InBox{72, 16, 72 + 129, 16 + 21};
 constexpr RECT kBitBtn3Place{248, 72, 248 + 105, 72 + 25};
@@ -146,9 +141,9 @@ HWND Win32MainWindow::addControl(const wchar_t* windowClass, std::string_view te
 // Enter reach them; the box is drawn behind them.
 void Win32MainWindow::createControls()
 {
-    addControl(L"BUTTON", "  Database  ", BS_GROUPBOX, 0, kGroupBox1, -1);
+    addControl(L"BUTTON", "  Database  ", BS_GROUPBOX, 0, kGroupBox1Place, kGroupBox1);
     const std::string labelText = "Server:";
-    const HWND label = addControl(L"STATIC", labelText, SS_LEFT | SS_NOPREFIX, 0, RECT{}, -1);
+    const HWND label = addControl(L"STATIC", labelText, SS_LEFT | SS_NOPREFIX, 0, RECT{}, kLabel1);
     const SIZE labelSize = textSize(label, font_.get(), toWide(labelText));
     const RECT labelPlace =
         inGroupBox({kLabel1InBox.x, kLabel1InBox.y, kLabel1InBox.x + labelSize.cx, kLabel1InBox.y + labelSize.cy});

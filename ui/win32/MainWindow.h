@@ -19,6 +19,10 @@ namespace ui {
 
 class Win32MainWindow final : public MainWindowView {
 public:
+    // The controls' identifiers, as GetDlgItem finds them; away from IDOK and IDCANCEL,
+    // which the dialog keys send.
+    enum ControlId : int { kGroupBox1 = 100, kEdit1, kBitBtn3, kBitBtn4, kLabel1 };
+
     // `dataModule` must outlive the window. Throws std::runtime_error when Windows
     // refuses to make the window.
     Win32MainWindow(TDM& dataModule, std::filesystem::path configurationFile);
