@@ -333,15 +333,55 @@ std::string utf16ToUtf8(std::wstring_view wide)
 constexpr char kNotFound[] = "\x01<not found>\x01";
 constexpr wchar_t kNotFoundWide[] = L"\x01<not found>\x01";
 
+std::string toSystemCodePage(std::wstring_view wide, bool* lost = nullptr)
+{
+    if (wide.empty())
+        return {};
+    const int size = static_cast<int>(wide.size());
+    BOOL usedDefault = FALSE;
+    const DWORD flags = lost ? WC_NO_BEST_FIT_CHARS : 0;
+    const int length = WideCharToMultiByte(CP_ACP, flags, wide.data(), size, nullptr, 0, nullptr, lost ? &usedDefault : nullptr);
+    std::string text(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_ACP, flags, wide.data(), size, text.data(), length, nullptr, nullptr);
+    if (lost)
+        *lost = usedDefault != FALSE;
+    return text;
+}
+
+// The W function's answer, or nullopt when the file does not have the entry.
+std::optional<std::wstring> unicodeValue(const std::filesystem::path& file, std::string_view section,
+                                         std::string_view key)
+{
+    std::array<wchar_t, kProfileValueMaxLength + 1> buffer{};
+    const std::wstring sectionText = utf8ToUtf16(windows1250ToUtf8(section));
+    const std::wstring keyText = utf8ToUtf16(windows1250ToUtf8(key));
+    const DWORD length = GetPrivateProfileStringW(sectionText.c_str(), keyText.c_str(), kNotFoundWide, buffer.data(),
+                                                  static_cast<DWORD>(buffer.size()), file.c_str());
+    const std::wstring_view value(buffer.data(), length);
+    if (value == kNotFoundWide)
+        return std::nullopt;
+    return std::wstring(value);
+}
+
 // The A function hands over the bytes of a file without a mark as they are (they pass
 // through the system's code page and back): Windows-1250 whatever that code page is.
 std::optional<std::string> valueFromBytes(const std::filesystem::path& file, std::string_view section,
                                           std::string_view key)
 {
+    bool pathLost = false;
+    const std::string path = toSystemCodePage(file.native(), &pathLost);
+    if (pathLost) {
+        // The code page cannot name the file (letters of another script): the W function
+        // reads it, and its answer takes the way back through the code page that the A
+        // function's would.
+        const auto wide = unicodeValue(file, section, key);
+        return wide ? std::optional<std::string>(windows1250ToUtf8(cutToMaxLength(toSystemCodePage(*wide))))
+                    : std::nullopt;
+    }
     std::array<char, kProfileValueMaxLength + 1> buffer{};
     const std::string sectionText(section), keyText(key);
     const DWORD length = GetPrivateProfileStringA(sectionText.c_str(), keyText.c_str(), kNotFound, buffer.data(),
-                                                  static_cast<DWORD>(buffer.size()), file.string().c_str());
+                                                  static_cast<DWORD>(buffer.size()), path.c_str());
     const std::string value(buffer.data(), length);
     if (value == kNotFound)
         return std::nullopt;
@@ -353,16 +393,11 @@ std::optional<std::string> valueFromBytes(const std::filesystem::path& file, std
 std::optional<std::string> valueFromUnicode(const std::filesystem::path& file, std::string_view section,
                                             std::string_view key)
 {
-    std::array<wchar_t, kProfileValueMaxLength + 1> buffer{};
-    const std::wstring sectionText = utf8ToUtf16(windows1250ToUtf8(section));
-    const std::wstring keyText = utf8ToUtf16(windows1250ToUtf8(key));
-    const DWORD length = GetPrivateProfileStringW(sectionText.c_str(), keyText.c_str(), kNotFoundWide, buffer.data(),
-                                                  static_cast<DWORD>(buffer.size()), file.c_str());
-    const std::wstring_view value(buffer.data(), length);
-    if (value == kNotFoundWide)
+    const auto wide = unicodeValue(file, section, key);
+    if (!wide)
         return std::nullopt;
     // The same text as the Linux reader gives: Windows-1250, '?' for what it lacks, cut.
-    return windows1250ToUtf8(cutToMaxLength(utf8ToWindows1250(utf16ToUtf8(value))));
+    return windows1250ToUtf8(cutToMaxLength(utf8ToWindows1250(utf16ToUtf8(*wide))));
 }
 
 #else

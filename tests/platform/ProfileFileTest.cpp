@@ -219,6 +219,17 @@ TEST_F(ReadProfileString, ByteOrderMarkSaysHowTheFileIsEncoded)
     }
 }
 
+// A folder named in letters of another script, which the system's code page on Windows
+// may not hold: the file is read all the same, its Windows-1250 text as ever.
+TEST_F(ReadProfileString, FileNamedInAnotherScriptIsRead)
+{
+    const auto folder = dir_ / std::filesystem::path(u8"\u0416urnal");
+    std::filesystem::create_directories(folder);
+    const auto path = folder / "settings.ini";
+    std::ofstream(path, std::ios::binary) << "[DATABASE]\r\nIP=\xE8\x9A\xFD\r\n";
+    EXPECT_EQ(valueOf(readProfileString(path, "DATABASE", "IP", "localhost")), "čšý");
+}
+
 // A file far larger than any line the reader keeps: read through to its last line
 // without holding it (the memory is measured by the benchmark, not here).
 TEST_F(ReadProfileString, HugeLinesAreReadThroughWithoutStopping)
