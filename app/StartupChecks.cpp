@@ -68,7 +68,7 @@ int refuseWithoutWindows1250()
     if (!missing)
         return 0;
     QMessageBox::critical(nullptr, "CHYBA",
-                          QString::fromUtf8("Kódování Windows-1250 není v tomto systému k dispozici: ") +
+                          QString::fromUtf8(kCodePageMissingNotice) +
                               QString::fromStdString(*missing));
     return kExitCodePageMissing;
 }

@@ -7,6 +7,9 @@ namespace app {
 inline constexpr int kExitNoGraphicalSession = 69;  // as EX_UNAVAILABLE of sysexits.h
 inline constexpr int kExitCodePageMissing = 71;     // as EX_OSERR
 
+// The start of the notice for kExitCodePageMissing; the reason follows.
+inline constexpr char kCodePageMissingNotice[] = "Kódování Windows-1250 není v tomto systému k dispozici: ";
+
 // Drops Qt's notice about a missing XDG_RUNTIME_DIR, which says nothing the user can act
 // on, and turns a failed connection to the display into kExitNoGraphicalSession with a
 // message that says what to do.

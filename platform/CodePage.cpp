@@ -178,13 +178,18 @@ std::string windows1250ToUtf8(std::string_view bytes)
 
 std::string utf8ToWindows1250(std::string_view text)
 {
-    // Bytes that are not UTF-8 are replaced first, so that each becomes one '?'.
+    // Bytes that are not UTF-8 are replaced first, so that each becomes one '?'; so are
+    // characters beyond the basic plane, which Windows would turn into one '?' for each
+    // half of their surrogate pair.
     std::string valid;
     for (std::size_t i = 0; i < text.size();) {
         const Utf8Character character = decodeUtf8(text.substr(i));
         if (character.length == 0) {
             valid += kDefaultCharacter;
             ++i;
+        } else if (character.codePoint > 0xFFFF) {
+            valid += kDefaultCharacter;
+            i += character.length;
         } else {
             valid.append(text.substr(i, character.length));
             i += character.length;

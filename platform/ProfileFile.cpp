@@ -262,24 +262,142 @@ using PieceConsumer = std::function<bool(std::string_view)>;
 
 #if defined(_WIN32)
 
-// Windows knows best how its own profile files are read: the value comes from
-// GetPrivateProfileStringA; this side only tells a missing file from an unreadable one.
-std::optional<std::string> checkReadable(const std::filesystem::path& file, bool& missing)
+// Windows knows best how its own profile files are read: the value comes from its
+// profile functions; this side tells a missing file from an unreadable one and looks
+// at the first bytes for a byte order mark.
+struct FileCheck {
+    bool missing = false;
+    bool byteOrderMark = false;
+    std::optional<std::string> problem;
+};
+
+struct HandleCloser {
+    HANDLE handle;
+    ~HandleCloser() { CloseHandle(handle); }
+};
+
+FileCheck checkFile(const std::filesystem::path& file)
 {
+    FileCheck check;
     const DWORD attributes = GetFileAttributesW(file.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD error = GetLastError();
-        missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-        return missing ? std::nullopt : std::optional<std::string>("Windows error " + std::to_string(error));
+        check.missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+        if (!check.missing)
+            check.problem = "Windows error " + std::to_string(error);
+        return check;
     }
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-        return std::string("Is a directory");
-    HANDLE handle = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
-        return "Windows error " + std::to_string(GetLastError());
-    CloseHandle(handle);
-    return std::nullopt;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        check.problem = "Is a directory";
+        return check;
+    }
+    const HANDLE handle = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        check.problem = "Windows error " + std::to_string(GetLastError());
+        return check;
+    }
+    const HandleCloser closer{handle};
+    std::array<char, 3> start{};
+    DWORD count = 0;
+    if (ReadFile(handle, start.data(), static_cast<DWORD>(start.size()), &count, nullptr)) {
+        const std::string_view head(start.data(), count);
+        check.byteOrderMark = head.starts_with(kUtf16leByteOrderMark) || head.starts_with("\xFE\xFF") ||
+                              head.starts_with(kUtf8ByteOrderMark);
+    }
+    return check;
+}
+
+std::wstring utf8ToUtf16(const std::string& text)
+{
+    if (text.empty())
+        return {};
+    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+    return wide;
+}
+
+std::string utf16ToUtf8(std::wstring_view wide)
+{
+    if (wide.empty())
+        return {};
+    const int size = static_cast<int>(wide.size());
+    const int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, text.data(), length, nullptr, nullptr);
+    return text;
+}
+
+// The default marks "not found": no value of a real file holds these control characters.
+constexpr char kNotFound[] = "\x01<not found>\x01";
+constexpr wchar_t kNotFoundWide[] = L"\x01<not found>\x01";
+
+std::string toSystemCodePage(std::wstring_view wide, bool* lost = nullptr)
+{
+    if (wide.empty())
+        return {};
+    const int size = static_cast<int>(wide.size());
+    BOOL usedDefault = FALSE;
+    const DWORD flags = lost ? WC_NO_BEST_FIT_CHARS : 0;
+    const int length = WideCharToMultiByte(CP_ACP, flags, wide.data(), size, nullptr, 0, nullptr, lost ? &usedDefault : nullptr);
+    std::string text(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_ACP, flags, wide.data(), size, text.data(), length, nullptr, nullptr);
+    if (lost)
+        *lost = usedDefault != FALSE;
+    return text;
+}
+
+// The W function's answer, or nullopt when the file does not have the entry.
+std::optional<std::wstring> unicodeValue(const std::filesystem::path& file, std::string_view section,
+                                         std::string_view key)
+{
+    std::array<wchar_t, kProfileValueMaxLength + 1> buffer{};
+    const std::wstring sectionText = utf8ToUtf16(windows1250ToUtf8(section));
+    const std::wstring keyText = utf8ToUtf16(windows1250ToUtf8(key));
+    const DWORD length = GetPrivateProfileStringW(sectionText.c_str(), keyText.c_str(), kNotFoundWide, buffer.data(),
+                                                  static_cast<DWORD>(buffer.size()), file.c_str());
+    const std::wstring_view value(buffer.data(), length);
+    if (value == kNotFoundWide)
+        return std::nullopt;
+    return std::wstring(value);
+}
+
+// The A function hands over the bytes of a file without a mark as they are (they pass
+// through the system's code page and back): Windows-1250 whatever that code page is.
+std::optional<std::string> valueFromBytes(const std::filesystem::path& file, std::string_view section,
+                                          std::string_view key)
+{
+    bool pathLost = false;
+    const std::string path = toSystemCodePage(file.native(), &pathLost);
+    if (pathLost) {
+        // The code page cannot name the file (letters of another script): the W function
+        // reads it, and its answer takes the way back through the code page that the A
+        // function's would.
+        const auto wide = unicodeValue(file, section, key);
+        return wide ? std::optional<std::string>(windows1250ToUtf8(cutToMaxLength(toSystemCodePage(*wide))))
+                    : std::nullopt;
+    }
+    std::array<char, kProfileValueMaxLength + 1> buffer{};
+    const std::string sectionText(section), keyText(key);
+    const DWORD length = GetPrivateProfileStringA(sectionText.c_str(), keyText.c_str(), kNotFound, buffer.data(),
+                                                  static_cast<DWORD>(buffer.size()), path.c_str());
+    const std::string value(buffer.data(), length);
+    if (value == kNotFound)
+        return std::nullopt;
+    return windows1250ToUtf8(value);
+}
+
+// A file with a mark is Unicode: the W function keeps its letters, where the A function
+// would take them through the system's code page and lose those it lacks.
+std::optional<std::string> valueFromUnicode(const std::filesystem::path& file, std::string_view section,
+                                            std::string_view key)
+{
+    const auto wide = unicodeValue(file, section, key);
+    if (!wide)
+        return std::nullopt;
+    // The same text as the Linux reader gives: Windows-1250, '?' for what it lacks, cut.
+    return windows1250ToUtf8(cutToMaxLength(utf8ToWindows1250(utf16ToUtf8(*wide))));
 }
 
 #else
@@ -343,22 +461,18 @@ std::string profileStringFromText(std::string_view contents, std::string_view se
 ProfileValue readProfileString(const std::filesystem::path& file, std::string_view section,
                                std::string_view key, std::string_view defaultValue)
 {
-    bool missing = false;
-    if (const auto problem = checkReadable(file, missing))
-        return unreadable(*problem);
-    if (missing)
+    const FileCheck check = checkFile(file);
+    if (check.problem)
+        return unreadable(*check.problem);
+    if (check.missing)
         return defaultValueOf(defaultValue);
-
-    // The default marks "not found": no value of a real file holds a NUL.
-    static constexpr char kNotFound[] = "\x01<not found>\x01";
-    std::array<char, kProfileValueMaxLength + 1> buffer{};
-    const std::string sectionText(section), keyText(key);
-    const DWORD length = GetPrivateProfileStringA(sectionText.c_str(), keyText.c_str(), kNotFound, buffer.data(),
-                                                  static_cast<DWORD>(buffer.size()), file.string().c_str());
-    const std::string value(buffer.data(), length);
-    if (value == kNotFound)
+    // Section and key are ASCII names; the profile functions take them in either form.
+    const std::string sectionBytes = utf8ToWindows1250(section), keyBytes = utf8ToWindows1250(key);
+    const auto value = check.byteOrderMark ? valueFromUnicode(file, sectionBytes, keyBytes)
+                                           : valueFromBytes(file, sectionBytes, keyBytes);
+    if (!value)
         return defaultValueOf(defaultValue);
-    return {ProfileValue::Source::File, windows1250ToUtf8(value), {}};
+    return {ProfileValue::Source::File, *value, {}};
 }
 
 #else

@@ -17,11 +17,12 @@ PROJECT_PACKAGES=(
 # The fuzzers are built with clang and its sanitizer runtimes.
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 # The Windows build: the MinGW-w64 cross compilers (POSIX thread model), Wine to run what
-# they build, makensis for the installer, and dpkg-dev to unpack Debian's client source.
+# they build with the fonts of its own windows (MS Sans Serif among them), makensis for the
+# installer, and dpkg-dev to unpack Debian's client source.
 WINDOWS_PACKAGES=(
   cmake ninja-build libcli11-dev
   mingw-w64 gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix
-  wine wine64 nsis dpkg-dev
+  wine wine64 fonts-wine nsis dpkg-dev
 )
 
 # Installs the packages that are not installed yet. The database server's package must

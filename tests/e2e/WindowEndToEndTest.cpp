@@ -1,13 +1,11 @@
 // The real program in a real X server, driven like a user with xdotool, against the test
 // server: the run at start-up, and the window when the configured server does not answer.
+#include "tests/e2e/XServer.h"
 #include "tests/support/AdminSession.h"
 #include "tests/support/ChildProcess.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QElapsedTimer>
 #include <QProcess>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -21,104 +19,6 @@
 namespace {
 
 using namespace testing_support;
-
-// Only a guard against a test that would otherwise hang: nothing here judges speed.
-constexpr int kPatienceMs = 30000;
-
-// A private X server on a display number it picks itself, so that tests never clash.
-class XServer {
-public:
-    XServer()
-    {
-        process_.start("Xvfb", {"-displayfd", "1", "-screen", "0", "800x600x24", "-nolisten", "tcp"});
-        if (!process_.waitForStarted(kPatienceMs))
-            throw std::runtime_error("Xvfb did not start");
-        QByteArray number;
-        while (!number.endsWith('\n')) {
-            if (!process_.waitForReadyRead(kPatienceMs))
-                throw std::runtime_error("Xvfb told no display number");
-            number += process_.readAllStandardOutput();
-        }
-        display_ = ":" + QString::fromLatin1(number.trimmed());
-    }
-    ~XServer()
-    {
-        process_.terminate();
-        process_.waitForFinished(kPatienceMs);
-    }
-
-    QProcessEnvironment environment() const
-    {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("DISPLAY", display_);
-        environment.remove("QT_QPA_PLATFORM");
-        return environment;
-    }
-
-    // Runs a helper such as xdotool on this display; its standard output.
-    QString run(const QString& program, const QStringList& arguments) const
-    {
-        QProcess helper;
-        helper.setProcessEnvironment(environment());
-        helper.start(program, arguments);
-        helper.waitForFinished(kPatienceMs);
-        return QString::fromLocal8Bit(helper.readAllStandardOutput()).trimmed();
-    }
-
-    // The visible top-level windows titled exactly `title`.
-    QStringList visibleWindows(const QString& title) const
-    {
-        const QString found = run("xdotool", {"search", "--onlyvisible", "--name", "^" + title + "$"});
-        return found.isEmpty() ? QStringList() : found.split('\n');
-    }
-
-    // The one visible window titled `title`, once it is there.
-    QString waitForWindow(const QString& title) const
-    {
-        QElapsedTimer patience;
-        patience.start();
-        while (patience.elapsed() < kPatienceMs) {
-            const QStringList windows = visibleWindows(title);
-            if (windows.size() == 1)
-                return windows.front();
-            QThread::msleep(50);
-        }
-        ADD_FAILURE() << "no window titled " << title.toStdString();
-        return {};
-    }
-
-    void waitUntilGone(const QString& title) const
-    {
-        QElapsedTimer patience;
-        patience.start();
-        while (patience.elapsed() < kPatienceMs && !visibleWindows(title).isEmpty())
-            QThread::msleep(50);
-        EXPECT_TRUE(visibleWindows(title).isEmpty()) << title.toStdString() << " stays";
-    }
-
-    // Gives the window the keyboard, then sends the keys as if typed.
-    void keys(const QString& window, const QStringList& keyNames) const
-    {
-        run("xdotool", {"windowfocus", "--sync", window});
-        run("xdotool", QStringList{"key", "--clearmodifiers"} + keyNames);
-    }
-    void type(const QString& window, const QString& typed) const
-    {
-        run("xdotool", {"windowfocus", "--sync", window});
-        run("xdotool", {"type", "--delay", "20", typed});
-    }
-
-    // The whole screen, for a person to look at afterwards.
-    void screenshot(const QString& name) const
-    {
-        QDir().mkpath(SCREENSHOT_DIR);
-        run("import", {"-window", "root", QString(SCREENSHOT_DIR) + "/" + name + ".png"});
-    }
-
-private:
-    QProcess process_;
-    QString display_;
-};
 
 class EndToEnd : public ::testing::Test {
 protected:
@@ -167,7 +67,7 @@ protected:
     }
 
     AdminSession admin;
-    XServer x;
+    XServer x{SCREENSHOT_DIR};
     QProcess program;
     const std::filesystem::path configuration =
         std::filesystem::path(::testing::TempDir()) / ("calendar-e2e-" + std::to_string(getpid()) + ".ini");

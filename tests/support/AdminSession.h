@@ -1,6 +1,8 @@
 // An administrator's session to the test server, independent of the program's own code.
 #pragma once
 
+#include "tests/support/ExpectedCalendar.h"
+
 #include <memory>
 #include <string>
 #include <string_view>
@@ -50,12 +52,6 @@ void dropTenantDatabases(AdminSession& admin);
 void createTenant(AdminSession& admin, std::string_view name, CalendarTable table);
 // The rows of the tenant's calendar as "id,year,month,days", ordered by id and month.
 std::vector<std::string> calendarRows(AdminSession& admin, std::string_view name);
-
-// The twelve rows the import writes, in the form calendarRows gives them.
-const std::vector<std::string>& expectedCalendarRows();
-// The statement the import sends for a database, given the name as it stands between
-// the backquotes (backquotes inside already doubled).
-std::string expectedStatement(std::string_view quotedName);
 
 // Ends every session of the program's account, as an administrator's KILL would.
 void killSessionsOf(AdminSession& admin, std::string_view user);

@@ -1,6 +1,6 @@
 // The 2008 calendar rows and the statement built for one database name.
 #include "data/SqlText.h"
-#include "tests/support/AdminSession.h"
+#include "tests/support/ExpectedCalendar.h"
 #include "update/CalendarStatement.h"
 
 #include <gtest/gtest.h>

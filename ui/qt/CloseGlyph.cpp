@@ -1,7 +1,7 @@
 // Cuts the close button's two pictures out of their strip and makes the olive transparent.
 #include "ui/qt/CloseGlyph.h"
 
-#include "ui/qt/CloseGlyph.xpm"
+#include "ui/CloseGlyph.xpm"
 
 #include <QBitmap>
 #include <QPixmap>

@@ -1,0 +1,34 @@
+// Starts the calendar import on Windows: the code page check, the data module, the
+// window, then the message loop.
+#include "app/InstalledPaths.h"
+#include "app/StartupChecks.h"
+#include "data/uDM.h"
+#include "platform/CodePage.h"
+#include "ui/win32/MainWindow.h"
+
+#include <windows.h>
+
+#include <exception>
+#include <string>
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+{
+    // Without the conversion every Czech text would turn into '?'.
+    if (const auto missing = platform::windows1250Unavailable()) {
+        ui::showNoticeBox(std::string(app::kCodePageMissingNotice) + *missing, "CHYBA");
+        return app::kExitCodePageMissing;
+    }
+
+    TDM DM;
+    try {
+        ui::Win32MainWindow frmMain(DM, app::kInstalledConfigurationFile);
+        // Showing runs the start-up work, which may already have asked for the end; the
+        // request takes effect in the loop.
+        frmMain.show();
+        return frmMain.exec();
+    } catch (const std::exception& error) {
+        // Windows would not make the window: there is nowhere to work.
+        ui::showNoticeBox(error.what(), "CHYBA");
+        return app::kExitNoGraphicalSession;
+    }
+}

@@ -1,0 +1,210 @@
+// The Windows window program under Wine in a real X server, driven like a user with
+// xdotool against the test server: the run at start-up, and the window when the
+// configured server does not answer.
+#include "tests/e2e/XServer.h"
+#include "tests/support/AdminSession.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace {
+
+using namespace testing_support;
+
+// A prefix of these tests' own (wine-run makes it on first use): the program reads its
+// configuration file inside it, at c:\program files\molvan\quorvel\quorvel.ini.
+const std::filesystem::path kPrefix = WINE_PREFIX;
+const std::filesystem::path kConfiguration =
+    kPrefix / "drive_c" / "Program Files" / "molvan" / "quorvel" / "quorvel.ini";
+
+// The window as designed, and the screen the XServer helper makes.
+constexpr int kOuterWidth = 507;
+constexpr int kOuterHeight = 174;
+constexpr int kScreenWidth = 800;
+constexpr int kScreenHeight = 600;
+// A spot of the main window's own background, below the group box, and one on a notice
+// away from its button: clicking there gives the window the keyboard and does nothing else.
+constexpr int kWindowBackgroundX = 20;
+constexpr int kWindowBackgroundY = kOuterHeight - 12;
+constexpr int kNoticeQuietX = 10;
+constexpr int kNoticeQuietY = 30;
+
+QProcessEnvironment wineEnvironment(QProcessEnvironment environment)
+{
+    environment.insert("CALENDAR_WINEPREFIX", QString::fromStdString(kPrefix.string()));
+    return environment;
+}
+
+// Runs a Wine command in the prefix without any display, to its end.
+void wine(const QStringList& arguments)
+{
+    QProcess command;
+    QProcessEnvironment environment = wineEnvironment(QProcessEnvironment::systemEnvironment());
+    environment.remove("DISPLAY");
+    command.setProcessEnvironment(environment);
+    command.start(WINE_RUN, arguments);
+    ASSERT_TRUE(command.waitForFinished(5 * kPatienceMs)) << arguments.join(' ').toStdString();
+    ASSERT_EQ(command.exitCode(), 0) << arguments.join(' ').toStdString() << ": " << command.readAllStandardError().toStdString();
+}
+
+// Ends everything still running in the prefix: its services belong to the display they
+// were started on, and each test has an X server of its own.
+void stopWine()
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("WINEPREFIX", QString::fromStdString(kPrefix.string()));
+    for (const char* option : {"-k", "-w"}) {
+        QProcess server;
+        server.setProcessEnvironment(environment);
+        server.start("wineserver", {option});
+        server.waitForFinished(kPatienceMs);
+    }
+}
+
+class WineprefixForWindowTests : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        wine({"cmd.exe", "/c", "exit"});
+        // No window manager runs here: Wine draws the title bar and frame itself, so that
+        // the screenshots show the whole window and its outer size can be measured.
+        wine({"reg", "add", R"(HKCU\Software\Wine\X11 Driver)", "/v", "Decorated", "/t", "REG_SZ", "/d", "N", "/f"});
+        stopWine();
+    }
+};
+
+class WindowsEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        stopWine();
+        dropTenantDatabases(admin);
+        createTenant(admin, "firma_a", CalendarTable::WithKey);
+        createTenant(admin, "firma_b", CalendarTable::WithoutKey);
+    }
+    void TearDown() override
+    {
+        if (program.state() != QProcess::NotRunning) {
+            program.kill();
+            program.waitForFinished(kPatienceMs);
+        }
+        stopWine();
+        std::filesystem::remove(kConfiguration);
+        dropTenantDatabases(admin);
+    }
+
+    void configureServer(const std::string& address)
+    {
+        std::filesystem::create_directories(kConfiguration.parent_path());
+        std::ofstream(kConfiguration, std::ios::binary | std::ios::trunc) << "[DATABASE]\r\nIP=" << address << "\r\n";
+    }
+
+    void startProgram()
+    {
+        program.setProcessEnvironment(wineEnvironment(x.environment()));
+        program.start(WINE_RUN, {WINDOWS_PROGRAM});
+        ASSERT_TRUE(program.waitForStarted(kPatienceMs));
+    }
+
+    // Dismisses a notice as a user does: a click on it, then Enter for its OK button.
+    void dismiss(const QString& notice, const QString& title)
+    {
+        x.click(notice, kNoticeQuietX, kNoticeQuietY);
+        x.keys({"Return"});
+        x.waitUntilGone(title);
+    }
+
+    void focusMainWindow(const QString& window) { x.click(window, kWindowBackgroundX, kWindowBackgroundY); }
+
+    void expectEndedNormally()
+    {
+        ASSERT_TRUE(program.waitForFinished(kPatienceMs)) << "the program did not end";
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(program.exitCode(), 0);
+    }
+
+    void expectRowsInEveryTenant()
+    {
+        for (const char* tenant : {"firma_a", "firma_b"}) {
+            SCOPED_TRACE(tenant);
+            EXPECT_EQ(calendarRows(admin, tenant), expectedCalendarRows());
+        }
+    }
+
+    AdminSession admin;
+    XServer x{SCREENSHOT_DIR};
+    QProcess program;
+};
+
+TEST_F(WindowsEndToEnd, ReachableServerIsUpdatedWithoutAnyInput)
+{
+    configureServer("127.0.0.1");
+    startProgram();
+
+    const QString notice = x.waitForWindow("OK");
+    x.screenshot("windows-1-start-reachable-notice-ok");
+    EXPECT_TRUE(x.visibleWindows("Import").isEmpty()) << "the window is not on the screen behind the notice";
+    expectRowsInEveryTenant();
+
+    dismiss(notice, "OK");
+    expectEndedNormally();
+}
+
+TEST_F(WindowsEndToEnd, UnreachableServerShowsTheWindowWhereATypedAddressWorks)
+{
+    configureServer("127.0.0.2");
+    startProgram();
+
+    const QString window = x.waitForWindow("Import");
+    x.screenshot("windows-2-start-unreachable-window");
+    EXPECT_TRUE(x.visibleWindows("OK").isEmpty());
+    EXPECT_TRUE(x.visibleWindows("CHYBA").isEmpty());
+    // Outer size as designed, title bar and frame included, in the middle of the screen.
+    const QString geometry = x.run("xdotool", {"getwindowgeometry", window});
+    const QString expected = QString("Position: %1,%2 (screen: 0)\n  Geometry: %3x%4")
+                                 .arg((kScreenWidth - kOuterWidth) / 2)
+                                 .arg((kScreenHeight - kOuterHeight) / 2)
+                                 .arg(kOuterWidth)
+                                 .arg(kOuterHeight);
+    EXPECT_TRUE(geometry.endsWith(expected)) << geometry.toStdString();
+
+    // The keyboard starts in the server field, where Enter presses the start button.
+    focusMainWindow(window);
+    x.keys({"Return"});
+    const QString failure = x.waitForWindow("CHYBA");
+    x.screenshot("windows-3-press-unreachable-notice-chyba");
+    EXPECT_TRUE(calendarRows(admin, "firma_a").empty());
+    dismiss(failure, "CHYBA");
+    x.screenshot("windows-4-after-failure-window");
+    EXPECT_EQ(x.visibleWindows("Import").size(), 1) << "the failure does not end the program";
+
+    // The corrected address, typed over the old one.
+    focusMainWindow(window);
+    x.keys({"End", "shift+Home"});
+    x.type("127.0.0.1");
+    x.screenshot("windows-5-corrected-address");
+    x.keys({"Return"});
+    const QString done = x.waitForWindow("OK");
+    x.screenshot("windows-6-press-reachable-notice-ok");
+    expectRowsInEveryTenant();
+
+    dismiss(done, "OK");
+    expectEndedNormally();
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    ::testing::AddGlobalTestEnvironment(new WineprefixForWindowTests);
+    return RUN_ALL_TESTS();
+}

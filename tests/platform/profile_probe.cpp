@@ -1,0 +1,66 @@
+// Answers profile lookups with the Windows reader, for the differential test of the two
+// readers: each line "file<TAB>section<TAB>key" on standard input gets one line out,
+// "F <hex>" (found), "D <hex>" (default) or "U <problem>" (unreadable), the value's
+// UTF-8 bytes in hex. One start answers every question, so Wine starts once.
+#include "platform/ProfileFile.h"
+
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr char kDefault[] = "DEFAULT";
+
+std::vector<std::string> fields(const std::string& line)
+{
+    std::vector<std::string> parts(1);
+    for (char c : line) {
+        if (c == '\t')
+            parts.emplace_back();
+        else
+            parts.back() += c;
+    }
+    return parts;
+}
+
+std::string hex(const std::string& bytes)
+{
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string text;
+    for (unsigned char byte : bytes) {
+        text += kDigits[byte >> 4];
+        text += kDigits[byte & 0xF];
+    }
+    return text;
+}
+
+std::string answer(const std::string& question)
+{
+    const std::vector<std::string> parts = fields(question);
+    if (parts.size() != 3)
+        return "? malformed question";
+    const std::filesystem::path file(std::u8string(parts[0].begin(), parts[0].end()));
+    const platform::ProfileValue read = platform::readProfileString(file, parts[1], parts[2], kDefault);
+    switch (read.source) {
+    case platform::ProfileValue::Source::File: return "F " + hex(read.value);
+    case platform::ProfileValue::Source::Default: return "D " + hex(read.value);
+    case platform::ProfileValue::Source::Unreadable: break;
+    }
+    return "U " + read.problem;
+}
+
+}  // namespace
+
+int main()
+{
+    std::string question;
+    while (std::getline(std::cin, question)) {
+        if (!question.empty() && question.back() == '\r')
+            question.pop_back();
+        const std::string line = answer(question) + "\n";
+        std::fwrite(line.data(), 1, line.size(), stdout);
+    }
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
