@@ -69,7 +69,7 @@ std::string convert(std::string_view text, const std::string& to, const char* fr
 
 }  // namespace
 
-std::string escapedText(std::string_view utf8, bool asciiOnly)
+std::string escapedText(std::string_view utf8, bool asciiOnly, bool escapeBackslash)
 {
     std::string out;
     for (std::size_t i = 0; i < utf8.size();) {
@@ -78,7 +78,7 @@ std::string escapedText(std::string_view utf8, bool asciiOnly)
         const std::size_t length = character.length == 0 ? 1 : character.length;
         if (character.length == 0) {
             appendHex(out, "\\x%02X", static_cast<unsigned char>(utf8[i]));
-        } else if (c == '\\') {
+        } else if (c == '\\' && escapeBackslash) {
             out += "\\\\";
         } else if (c == '\n') {
             out += "\\n";
@@ -157,5 +157,10 @@ std::string Terminal::argument(std::string_view localBytes) const
 }
 
 #endif
+
+std::string Terminal::path(std::string_view utf8) const
+{
+    return message(escapedText(utf8, false, false));
+}
 
 }  // namespace cli

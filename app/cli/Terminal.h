@@ -22,6 +22,10 @@ public:
     // locale cannot show as \u{XXXX}. Plain printable text stays as it is.
     std::string verbatim(std::string_view utf8) const;
 
+    // A file's path: control characters escaped like a name's, backslashes left as they
+    // are (they separate a Windows path's folders).
+    std::string path(std::string_view utf8) const;
+
     // A command-line argument in the locale's encoding, as UTF-8.
     std::string argument(std::string_view localBytes) const;
 
@@ -34,7 +38,7 @@ private:
 
 // `utf8` with every control character and backslash escaped, and every character
 // outside ASCII escaped as \u{XXXX} too when `asciiOnly`.
-std::string escapedText(std::string_view utf8, bool asciiOnly);
+std::string escapedText(std::string_view utf8, bool asciiOnly, bool escapeBackslash = true);
 
 // Replaces %1, %2, ... in `pattern` by the arguments in order.
 std::string fill(std::string_view pattern, std::initializer_list<std::string_view> arguments);

@@ -134,13 +134,13 @@ std::variant<std::vector<std::string>, int> serversToUpdate(const cli::Terminal&
         if (!readWholeFile(pathOf(file), text)) {
             printLines(stderr, terminal,
                        {fill(cli::texts::kHostsFileUnreadable,
-                             {cli::texts::kProgramName, terminal.verbatim(file), terminal.message(std::strerror(errno))})});
+                             {cli::texts::kProgramName, terminal.path(file), terminal.message(std::strerror(errno))})});
             return cli::kExitHostsFileUnreadable;
         }
         const std::vector<std::string> listed = cli::hostsInFile(text);
         if (listed.empty()) {
             printLines(stderr, terminal,
-                       {fill(cli::texts::kHostsFileEmpty, {cli::texts::kProgramName, terminal.verbatim(file)})});
+                       {fill(cli::texts::kHostsFileEmpty, {cli::texts::kProgramName, terminal.path(file)})});
             return cli::kExitHostsFileUnreadable;
         }
         for (const std::string& host : listed)
@@ -153,7 +153,7 @@ std::variant<std::vector<std::string>, int> serversToUpdate(const cli::Terminal&
         if (configured.unreadable) {
             printLines(stderr, terminal,
                        {fill(cli::texts::kConfigurationUnreadable,
-                             {cli::texts::kProgramName, terminal.verbatim(file), *configured.unreadable})});
+                             {cli::texts::kProgramName, terminal.path(file), *configured.unreadable})});
             return cli::kExitConfigurationUnreadable;
         }
         hosts.push_back(std::move(configured.address));

@@ -274,14 +274,16 @@ TEST_F(CliRun, HostComesFromTheConfigurationFileUnlessGiven)
             std::ofstream(dir / "quorvel.ini") << c.configuration;
         const Result result = runCli(c.arguments);
         EXPECT_EQ(result.exitStatus, c.exitStatus);
-        // Known difference: the Windows program shows the path with each backslash
-        // escaped ("Z:\\tmp\\..."), as it shows names; only the status is compared there.
-#if !defined(CLI_LAUNCHER)
         if (c.exitStatus == 78) {
-            EXPECT_EQ(result.err, (std::vector<std::string>{"calendar-import-cli: konfigurační soubor " +
-                                                            folder + " nejde přečíst: Is a directory"}));
-        }
+            // One line naming the file as given, backslashes and all, and the system's reason.
+            ASSERT_EQ(result.err.size(), 1u);
+            EXPECT_TRUE(startsWith(result.err[0],
+                                   "calendar-import-cli: konfigurační soubor " + folder + " nejde přečíst: "));
+#if !defined(CLI_LAUNCHER)
+            EXPECT_EQ(result.err[0], "calendar-import-cli: konfigurační soubor " + folder +
+                                         " nejde přečíst: Is a directory");
 #endif
+        }
     }
     EXPECT_TRUE(calendarRows(admin, "firma_a").size() == 12u);
     std::filesystem::remove_all(dir);
