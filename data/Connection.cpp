@@ -126,12 +126,12 @@ void waitForAddressOf(const std::string& host, const std::string& shownName, uns
 
 void Connection::HandleCloser::operator()(st_mysql* handle) const noexcept
 {
-    close(handle);
+    api->close(handle);
 }
 
 void StoredResult::ResultFreer::operator()(st_mysql_res* result) const noexcept
 {
-    free(result);
+    api->free_result(result);
 }
 
 Connection::Connection() : libraryNames_(ClientLibrary::defaultNames()) {}
@@ -185,7 +185,7 @@ Connection::Handle Connection::openSession()
     const unsigned port = portToUse(Port);
 
     // A fresh handle on every attempt: nothing of a failed one is reused.
-    Handle handle(api.init(nullptr), HandleCloser{api.close});
+    Handle handle(api.init(nullptr), HandleCloser{&api});
     if (!handle)
         throw ProgramError("Klientská knihovna nevytvořila spojení");
 
@@ -332,7 +332,7 @@ BatchResult Connection::executeBatch(const std::vector<std::string>& statements)
 }
 
 StoredResult::StoredResult(std::shared_ptr<const ClientLibrary> library, st_mysql_res* result)
-    : library_(std::move(library)), result_(result, ResultFreer{library_->api().free_result})
+    : library_(std::move(library)), result_(result, ResultFreer{&library_->api()})
 {
 }
 

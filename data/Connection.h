@@ -13,6 +13,7 @@ struct st_mysql_res;
 namespace data {
 
 class ClientLibrary;
+struct MysqlApi;
 class DatabaseError;
 class StoredResult;
 
@@ -85,8 +86,10 @@ public:
     BatchResult executeBatch(const std::vector<std::string>& statements);
 
 private:
+    // Holds the library's functions rather than a pointer to one: their calling
+    // convention is the library's (stdcall on 32-bit Windows), known only to its header.
     struct HandleCloser {
-        void (*close)(st_mysql*);
+        const MysqlApi* api;
         void operator()(st_mysql* handle) const noexcept;
     };
     using Handle = std::unique_ptr<st_mysql, HandleCloser>;
@@ -120,7 +123,7 @@ public:
 
 private:
     struct ResultFreer {
-        void (*free)(st_mysql_res*);
+        const MysqlApi* api;
         void operator()(st_mysql_res* result) const noexcept;
     };
 
