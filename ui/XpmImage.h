@@ -16,7 +16,7 @@ struct RgbImage {
     std::vector<std::uint32_t> pixels;
 
     std::uint32_t at(int x, int y) const { return pixels[static_cast<std::size_t>(y * width + x)]; }
-    // The part of the image at (x, y) of the given size, which must lie inside it.
+    // The region of the image at (x, y) of the given size, which must lie inside it.
     RgbImage part(int x, int y, int partWidth, int partHeight) const;
 };
 
