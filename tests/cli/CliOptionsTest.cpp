@@ -3,6 +3,7 @@
 // a run stopped by a signal, against the real test server.
 #include "tests/cli/CliSupport.h"
 #include "tests/support/AdminSession.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/CuttingProxy.h"
 #include "tests/support/DelayRelay.h"
 
@@ -177,16 +178,10 @@ std::string errorOnATerminal(const Arguments& arguments, const char* term)
     posix_spawn_file_actions_adddup2(&actions, side, 2);
     posix_spawn_file_actions_addclose(&actions, terminal);
     std::vector<std::string> environment = {"LC_ALL=C.UTF-8", std::string("TERM=") + term};
-    std::vector<char*> argv{const_cast<char*>(CLI_PROGRAM)};
-    for (const std::string& argument : arguments)
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    std::vector<char*> envp;
-    for (std::string& entry : environment)
-        envp.push_back(entry.data());
-    envp.push_back(nullptr);
+    const std::string program = CLI_PROGRAM;
+    testing_support::SpawnVectors vectors = testing_support::spawnVectors(program, arguments, environment);
     pid_t pid = -1;
-    const bool spawned = posix_spawn(&pid, CLI_PROGRAM, &actions, nullptr, argv.data(), envp.data()) == 0;
+    const bool spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, vectors.argv.data(), vectors.envp.data()) == 0;
     posix_spawn_file_actions_destroy(&actions);
     close(side);
     std::string shown;

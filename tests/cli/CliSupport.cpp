@@ -82,16 +82,10 @@ RunningCli::RunningCli(const Arguments& arguments, const std::filesystem::path& 
         if (!std::string_view(*entry).starts_with("LC_ALL="))
             environment.emplace_back(*entry);
     }
-    std::vector<char*> argv{const_cast<char*>(CLI_PROGRAM)};
-    for (const std::string& argument : arguments)
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    std::vector<char*> envp;
-    for (std::string& entry : environment)
-        envp.push_back(entry.data());
-    envp.push_back(nullptr);
+    const std::string program = CLI_PROGRAM;
+    testing_support::SpawnVectors vectors = testing_support::spawnVectors(program, arguments, environment);
     pid_t pid = -1;
-    if (posix_spawn(&pid, CLI_PROGRAM, &actions, nullptr, argv.data(), envp.data()) == 0)
+    if (posix_spawn(&pid, program.c_str(), &actions, nullptr, vectors.argv.data(), vectors.envp.data()) == 0)
         pid_ = pid;
     posix_spawn_file_actions_destroy(&actions);
 }

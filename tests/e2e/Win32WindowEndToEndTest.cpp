@@ -1,7 +1,7 @@
 // The Windows window program under Wine in a real X server, driven like a user with
 // xdotool against the test server: the run at start-up, and the window when the
 // configured server does not answer.
-#include "tests/e2e/XServer.h"
+#include "tests/e2e/WindowProgramTest.h"
 #include "tests/support/AdminSession.h"
 
 #include <QCoreApplication>
@@ -80,31 +80,22 @@ public:
     }
 };
 
-class WindowsEndToEnd : public ::testing::Test {
+class WindowsEndToEnd : public WindowProgramTest {
 protected:
     void SetUp() override
     {
         stopWine();
-        dropTenantDatabases(admin);
-        createTenant(admin, "firma_a", CalendarTable::WithKey);
-        createTenant(admin, "firma_b", CalendarTable::WithoutKey);
+        WindowProgramTest::SetUp();
     }
     void TearDown() override
     {
-        if (program.state() != QProcess::NotRunning) {
-            program.kill();
-            program.waitForFinished(kPatienceMs);
-        }
+        endProgram();
         stopWine();
         std::filesystem::remove(kConfiguration);
-        dropTenantDatabases(admin);
+        WindowProgramTest::TearDown();
     }
 
-    void configureServer(const std::string& address)
-    {
-        std::filesystem::create_directories(kConfiguration.parent_path());
-        std::ofstream(kConfiguration, std::ios::binary | std::ios::trunc) << "[DATABASE]\r\nIP=" << address << "\r\n";
-    }
+    void configureServer(const std::string& address) { writeConfiguration(kConfiguration, address); }
 
     void startProgram()
     {
@@ -122,25 +113,6 @@ protected:
     }
 
     void focusMainWindow(const QString& window) { x.click(window, kWindowBackgroundX, kWindowBackgroundY); }
-
-    void expectEndedNormally()
-    {
-        ASSERT_TRUE(program.waitForFinished(kPatienceMs)) << "the program did not end";
-        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
-        EXPECT_EQ(program.exitCode(), 0);
-    }
-
-    void expectRowsInEveryTenant()
-    {
-        for (const char* tenant : {"firma_a", "firma_b"}) {
-            SCOPED_TRACE(tenant);
-            EXPECT_EQ(calendarRows(admin, tenant), expectedCalendarRows());
-        }
-    }
-
-    AdminSession admin;
-    XServer x{SCREENSHOT_DIR};
-    QProcess program;
 };
 
 TEST_F(WindowsEndToEnd, ReachableServerIsUpdatedWithoutAnyInput)

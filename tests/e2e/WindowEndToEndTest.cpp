@@ -1,6 +1,6 @@
 // The real program in a real X server, driven like a user with xdotool, against the test
 // server: the run at start-up, and the window when the configured server does not answer.
-#include "tests/e2e/XServer.h"
+#include "tests/e2e/WindowProgramTest.h"
 #include "tests/support/AdminSession.h"
 #include "tests/support/ChildProcess.h"
 
@@ -20,28 +20,15 @@ namespace {
 
 using namespace testing_support;
 
-class EndToEnd : public ::testing::Test {
+class EndToEnd : public WindowProgramTest {
 protected:
-    void SetUp() override
-    {
-        dropTenantDatabases(admin);
-        createTenant(admin, "firma_a", CalendarTable::WithKey);
-        createTenant(admin, "firma_b", CalendarTable::WithoutKey);
-    }
     void TearDown() override
     {
-        if (program.state() != QProcess::NotRunning) {
-            program.kill();
-            program.waitForFinished(kPatienceMs);
-        }
+        WindowProgramTest::TearDown();
         std::filesystem::remove(configuration);
-        dropTenantDatabases(admin);
     }
 
-    void configureServer(const std::string& address)
-    {
-        std::ofstream(configuration, std::ios::binary | std::ios::trunc) << "[DATABASE]\r\nIP=" << address << "\r\n";
-    }
+    void configureServer(const std::string& address) { writeConfiguration(configuration, address); }
 
     // The installed program, reading this test's file where it looks for its own.
     void startProgram()
@@ -51,24 +38,6 @@ protected:
         ASSERT_TRUE(program.waitForStarted(kPatienceMs));
     }
 
-    void expectEndedNormally()
-    {
-        ASSERT_TRUE(program.waitForFinished(kPatienceMs)) << "the program did not end";
-        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
-        EXPECT_EQ(program.exitCode(), 0);
-    }
-
-    void expectRowsInEveryTenant()
-    {
-        for (const char* tenant : {"firma_a", "firma_b"}) {
-            SCOPED_TRACE(tenant);
-            EXPECT_EQ(calendarRows(admin, tenant), expectedCalendarRows());
-        }
-    }
-
-    AdminSession admin;
-    XServer x{SCREENSHOT_DIR};
-    QProcess program;
     const std::filesystem::path configuration =
         std::filesystem::path(::testing::TempDir()) / ("calendar-e2e-" + std::to_string(getpid()) + ".ini");
 };

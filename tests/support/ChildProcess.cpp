@@ -161,6 +161,20 @@ ChildResult runChild(const std::string& program, const std::vector<std::string>&
 
 #else
 
+SpawnVectors spawnVectors(const std::string& program, const std::vector<std::string>& arguments,
+                          std::vector<std::string>& environment)
+{
+    SpawnVectors vectors;
+    vectors.argv.push_back(const_cast<char*>(program.c_str()));
+    for (const std::string& argument : arguments)
+        vectors.argv.push_back(const_cast<char*>(argument.c_str()));
+    vectors.argv.push_back(nullptr);
+    for (std::string& entry : environment)
+        vectors.envp.push_back(entry.data());
+    vectors.envp.push_back(nullptr);
+    return vectors;
+}
+
 ChildResult runChild(const std::string& program, const std::vector<std::string>& arguments,
                      const ChildOptions& options)
 {
@@ -187,17 +201,11 @@ ChildResult runChild(const std::string& program, const std::vector<std::string>&
         if (value)
             environment.push_back(name + "=" + *value);
 
-    std::vector<char*> argv{const_cast<char*>(program.c_str())};
-    for (const std::string& argument : arguments)
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    std::vector<char*> envp;
-    for (std::string& entry : environment)
-        envp.push_back(entry.data());
-    envp.push_back(nullptr);
+    SpawnVectors vectors = spawnVectors(program, arguments, environment);
 
     pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
+    const int spawned =
+        posix_spawn(&pid, program.c_str(), &actions, nullptr, vectors.argv.data(), vectors.envp.data());
     posix_spawn_file_actions_destroy(&actions);
     close(in[0]);
     close(out[1]);

@@ -25,6 +25,17 @@ struct ChildOptions {
 ChildResult runChild(const std::string& program, const std::vector<std::string>& arguments,
                      const ChildOptions& options = {});
 
+#if !defined(_WIN32)
+// posix_spawn's argv and envp: `program` and `arguments`, and the "NAME=value" entries of
+// `environment`. They point into the strings given, which must outlive them.
+struct SpawnVectors {
+    std::vector<char*> argv;
+    std::vector<char*> envp;
+};
+SpawnVectors spawnVectors(const std::string& program, const std::vector<std::string>& arguments,
+                          std::vector<std::string>& environment);
+#endif
+
 // The lines of `text`, without their line ends.
 std::vector<std::string> linesOf(const std::string& text);
 

@@ -1,0 +1,67 @@
+// What the end-to-end tests of both window programs share: two tenants on the test
+// server, the program under test in a private X server, its end and the rows it wrote.
+#pragma once
+
+#include "tests/e2e/XServer.h"
+#include "tests/support/AdminSession.h"
+
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace testing_support {
+
+class WindowProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dropTenantDatabases(admin);
+        createTenant(admin, "firma_a", CalendarTable::WithKey);
+        createTenant(admin, "firma_b", CalendarTable::WithoutKey);
+    }
+    void TearDown() override
+    {
+        endProgram();
+        dropTenantDatabases(admin);
+    }
+
+    void endProgram()
+    {
+        if (program.state() != QProcess::NotRunning) {
+            program.kill();
+            program.waitForFinished(kPatienceMs);
+        }
+    }
+
+    // A configuration file naming `address`, as a Windows editor saves it.
+    static void writeConfiguration(const std::filesystem::path& file, const std::string& address)
+    {
+        std::filesystem::create_directories(file.parent_path());
+        std::ofstream(file, std::ios::binary | std::ios::trunc) << "[DATABASE]\r\nIP=" << address << "\r\n";
+    }
+
+    void expectEndedNormally()
+    {
+        ASSERT_TRUE(program.waitForFinished(kPatienceMs)) << "the program did not end";
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(program.exitCode(), 0);
+    }
+
+    void expectRowsInEveryTenant()
+    {
+        for (const char* tenant : {"firma_a", "firma_b"}) {
+            SCOPED_TRACE(tenant);
+            EXPECT_EQ(calendarRows(admin, tenant), expectedCalendarRows());
+        }
+    }
+
+    AdminSession admin;
+    XServer x{SCREENSHOT_DIR};
+    QProcess program;
+};
+
+}  // namespace testing_support
