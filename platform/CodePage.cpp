@@ -171,6 +171,16 @@ std::string utf16leToUtf8(std::string_view bytes)
 
 #if defined(_WIN32)
 
+std::wstring utf8ToWide(std::string_view text)
+{
+    return toWide(CP_UTF8, text);
+}
+
+std::string wideToUtf8(std::wstring_view wide)
+{
+    return fromWide(CP_UTF8, wide);
+}
+
 std::string windows1250ToUtf8(std::string_view bytes)
 {
     return fromWide(CP_UTF8, toWide(kWindows1250, bytes));

@@ -37,6 +37,12 @@ struct Utf8Character {
 };
 Utf8Character decodeUtf8(std::string_view text);
 
+#if defined(_WIN32)
+// UTF-8 to and from UTF-16, the texts of Windows' W functions.
+std::wstring utf8ToWide(std::string_view text);
+std::string wideToUtf8(std::wstring_view wide);
+#endif
+
 // Appends the UTF-8 form of `codePoint`.
 void appendUtf8(std::string& out, char32_t codePoint);
 

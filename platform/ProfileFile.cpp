@@ -308,27 +308,6 @@ FileCheck checkFile(const std::filesystem::path& file)
     return check;
 }
 
-std::wstring utf8ToUtf16(const std::string& text)
-{
-    if (text.empty())
-        return {};
-    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-    return wide;
-}
-
-std::string utf16ToUtf8(std::wstring_view wide)
-{
-    if (wide.empty())
-        return {};
-    const int size = static_cast<int>(wide.size());
-    const int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, text.data(), length, nullptr, nullptr);
-    return text;
-}
-
 // The default marks "not found": no value of a real file holds these control characters.
 constexpr char kNotFound[] = "\x01<not found>\x01";
 constexpr wchar_t kNotFoundWide[] = L"\x01<not found>\x01";
@@ -353,8 +332,8 @@ std::optional<std::wstring> unicodeValue(const std::filesystem::path& file, std:
                                          std::string_view key)
 {
     std::array<wchar_t, kProfileValueMaxLength + 1> buffer{};
-    const std::wstring sectionText = utf8ToUtf16(windows1250ToUtf8(section));
-    const std::wstring keyText = utf8ToUtf16(windows1250ToUtf8(key));
+    const std::wstring sectionText = utf8ToWide(windows1250ToUtf8(section));
+    const std::wstring keyText = utf8ToWide(windows1250ToUtf8(key));
     const DWORD length = GetPrivateProfileStringW(sectionText.c_str(), keyText.c_str(), kNotFoundWide, buffer.data(),
                                                   static_cast<DWORD>(buffer.size()), file.c_str());
     const std::wstring_view value(buffer.data(), length);
@@ -397,7 +376,7 @@ std::optional<std::string> valueFromUnicode(const std::filesystem::path& file, s
     if (!wide)
         return std::nullopt;
     // The same text as the Linux reader gives: Windows-1250, '?' for what it lacks, cut.
-    return windows1250ToUtf8(cutToMaxLength(utf8ToWindows1250(utf16ToUtf8(*wide))));
+    return windows1250ToUtf8(cutToMaxLength(utf8ToWindows1250(wideToUtf8(*wide))));
 }
 
 #else

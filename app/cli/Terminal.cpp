@@ -17,11 +17,6 @@ namespace cli {
 
 namespace {
 
-bool isUtf8Codeset(std::string_view codeset)
-{
-    return codeset == "UTF-8" || codeset == "utf8" || codeset == "UTF8";
-}
-
 void appendHex(std::string& out, const char* format, unsigned value)
 {
     std::array<char, 16> buffer{};
@@ -30,6 +25,11 @@ void appendHex(std::string& out, const char* format, unsigned value)
 }
 
 #if !defined(_WIN32)
+
+bool isUtf8Codeset(std::string_view codeset)
+{
+    return codeset == "UTF-8" || codeset == "utf8" || codeset == "UTF8";
+}
 
 // Converts with iconv; with `transliterate`, what the target lacks is approximated under
 // the C.UTF-8 locale's rules, which know how to drop accents.
