@@ -3,6 +3,7 @@
 // profile functions) under Wine, every answer compared.
 #include "platform/CodePage.h"
 #include "platform/ProfileFile.h"
+#include "tests/platform/ProbeText.h"
 #include "tests/support/ChildProcess.h"
 
 #include <gtest/gtest.h>
@@ -148,16 +149,7 @@ GeneratedFile generate(Random& random)
     return file;
 }
 
-std::string hex(const std::string& bytes)
-{
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string text;
-    for (unsigned char byte : bytes) {
-        text += kDigits[byte >> 4];
-        text += kDigits[byte & 0xF];
-    }
-    return text;
-}
+using probe_text::hex;
 
 // The Linux reader's answer in the probe's form.
 std::string linuxAnswer(const std::filesystem::path& file, const Question& question)

@@ -3,6 +3,7 @@
 // "F <hex>" (found), "D <hex>" (default) or "U <problem>" (unreadable), the value's
 // UTF-8 bytes in hex. One start answers every question, so Wine starts once.
 #include "platform/ProfileFile.h"
+#include "tests/platform/ProbeText.h"
 
 #include <cstdio>
 #include <iostream>
@@ -25,16 +26,7 @@ std::vector<std::string> fields(const std::string& line)
     return parts;
 }
 
-std::string hex(const std::string& bytes)
-{
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string text;
-    for (unsigned char byte : bytes) {
-        text += kDigits[byte >> 4];
-        text += kDigits[byte & 0xF];
-    }
-    return text;
-}
+using probe_text::hex;
 
 std::string answer(const std::string& question)
 {
