@@ -81,18 +81,18 @@ CommandLine parseCommandLine(std::span<const char* const> arguments)
     std::string configurationFile;
     std::string tlsCaFile;
     std::vector<NumberOption> numbers = {
-        {"--connect-timeout", 0, 86400, &result.connectTimeout, {}},
-        {"--timeout", 0, 86400, &result.answerTimeout, {}},
+        {"--connect-timeout", 0, 86400, &result.run.connectTimeout, {}},
+        {"--timeout", 0, 86400, &result.run.answerTimeout, {}},
         {"--parallel", 1, 64, &result.parallel, {}},
-        {"--batch", 1, 1000, &result.batch, {}},
-        {"--sessions", 1, 64, &result.sessions, {}},
+        {"--batch", 1, 1000, &result.run.batch, {}},
+        {"--sessions", 1, 64, &result.run.sessions, {}},
     };
     const auto single = [](CLI::Option* option) { option->multi_option_policy(CLI::MultiOptionPolicy::TakeLast); };
 
     app.add_flag("-h,--help", help);
     app.add_flag("-V,--version", version);
-    app.add_flag("--dry-run", result.trialRun);
-    app.add_flag("--tls", result.tls);
+    app.add_flag("--dry-run", result.run.trialRun);
+    app.add_flag("--tls", result.run.tls);
     app.add_option("--host", result.hosts)->allow_extra_args(false)->type_size(1);
     single(app.add_option("--hosts-file", hostsFile));
     single(app.add_option("--config", configurationFile));
@@ -152,14 +152,14 @@ CommandLine parseCommandLine(std::span<const char* const> arguments)
         result.configurationFile = configurationFile;
     }
     if (format == "json")
-        result.format = ReportFormat::Json;
+        result.run.format = ReportFormat::Json;
     else if (format != "text")
         return wrong(format, texts::kWrongFormat);
     if (app.count("--tls-ca") > 0) {
         if (tlsCaFile.empty())
             return wrong("--tls-ca", texts::kValueMissing);
-        result.tlsCaFile = tlsCaFile;
-        result.tls = true;  // a certificate authority only makes sense for a verified session
+        result.run.tlsCaFile = tlsCaFile;
+        result.run.tls = true;  // a certificate authority only makes sense for a verified session
     }
     for (const NumberOption& number : numbers) {
         if (app.count(number.name) == 0)

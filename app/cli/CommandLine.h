@@ -1,6 +1,7 @@
 // The console program's command line: what to do, with which servers and how.
 #pragma once
 
+#include <atomic>
 #include <optional>
 #include <span>
 #include <string>
@@ -9,6 +10,25 @@
 namespace cli {
 
 enum class ReportFormat { Text, Json };
+
+// How every server is updated. Without options: the window's session (one statement per
+// round trip, one session, no TLS), but with time limits.
+struct RunSettings {
+    // List and print each statement, send none.
+    bool trialRun = false;
+    ReportFormat format = ReportFormat::Text;
+    // Seconds; 0 means no limit. A scheduled job must never wait forever, so both have limits.
+    unsigned connectTimeout = 10;
+    unsigned answerTimeout = 60;
+    // Statements per round trip and sessions per server; 1 and 1 are the window's way.
+    unsigned batch = 1;
+    unsigned sessions = 1;
+    bool tls = false;
+    // Empty: the system's certificate store.
+    std::string tlsCaFile;
+    // When it becomes true, every server stops after the round trips under way.
+    const std::atomic<bool>* stop = nullptr;
+};
 
 struct CommandLine {
     enum class Action { Run, ShowHelp, ShowVersion, Wrong };
@@ -20,20 +40,10 @@ struct CommandLine {
     std::optional<std::string> hostsFile;
     // Another configuration file than the installed one.
     std::optional<std::string> configurationFile;
-    // List and print each statement, send none.
-    bool trialRun = false;
-    ReportFormat format = ReportFormat::Text;
-
-    // Seconds; 0 means no limit. A scheduled job must never wait forever, so both have limits.
-    unsigned connectTimeout = 10;
-    unsigned answerTimeout = 60;
+    // How each server is updated.
+    RunSettings run;
     // Servers updated at the same time.
     unsigned parallel = 4;
-    // Statements per round trip and sessions per server; 1 and 1 are the window's way.
-    unsigned batch = 1;
-    unsigned sessions = 1;
-    bool tls = false;
-    std::optional<std::string> tlsCaFile;
 
     // For Action::Wrong: the message pattern (%1 the program, %2 the argument) and the
     // argument that is not understood, the option that lacks its value or the wrong value.

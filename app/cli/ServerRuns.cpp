@@ -45,16 +45,8 @@ ServerResult updateServer(const Terminal& terminal, ConsoleOutput& output, const
 
 RunSettings runSettingsOf(const CommandLine& commandLine, const Terminal& terminal)
 {
-    RunSettings settings;
-    settings.trialRun = commandLine.trialRun;
-    settings.format = commandLine.format;
-    settings.connectTimeout = commandLine.connectTimeout;
-    settings.answerTimeout = commandLine.answerTimeout;
-    settings.batch = commandLine.batch;
-    settings.sessions = commandLine.sessions;
-    settings.tls = commandLine.tls;
-    if (commandLine.tlsCaFile)
-        settings.tlsCaFile = terminal.argument(*commandLine.tlsCaFile);
+    RunSettings settings = commandLine.run;
+    settings.tlsCaFile = terminal.argument(settings.tlsCaFile);
     return settings;
 }
 

@@ -5,26 +5,12 @@
 #include "app/cli/ConsoleReport.h"
 #include "app/cli/Terminal.h"
 
-#include <atomic>
 #include <string>
 #include <vector>
 
 namespace cli {
 
-// How every server is updated; the defaults of data::Connection and update::RunOptions
-// where the command line says nothing.
-struct RunSettings {
-    bool trialRun = false;
-    ReportFormat format = ReportFormat::Text;
-    unsigned connectTimeout = 0;
-    unsigned answerTimeout = 0;
-    unsigned batch = 1;
-    unsigned sessions = 1;
-    bool tls = false;
-    std::string tlsCaFile;
-    const std::atomic<bool>* stop = nullptr;
-};
-
+// The command line's settings with the certificate authority's file as UTF-8.
 RunSettings runSettingsOf(const CommandLine& commandLine, const Terminal& terminal);
 
 // Updates each of `hosts` (UTF-8), at most `parallel` at a time, and reports each one as

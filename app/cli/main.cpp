@@ -182,7 +182,7 @@ int runUpdates(const cli::Terminal& terminal, const cli::CommandLine& commandLin
         status = cli::worseStatus(status, cli::exitStatusOf(result));
     if (cli::stopRequested().load())
         status = cli::kExitBySignal + cli::stopSignalNumber();
-    cli::reportTotal(terminal, output, commandLine.format, results, status);
+    cli::reportTotal(terminal, output, commandLine.run.format, results, status);
     return finishedPrinting(output.allWritten(), terminal, status);
 }
 

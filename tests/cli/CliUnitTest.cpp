@@ -84,29 +84,29 @@ TEST(CliOptions, ConventionalFormsAreRead)
     EXPECT_EQ(full.action, cli::CommandLine::Action::Run);
     EXPECT_EQ(full.hosts, (std::vector<std::string>{"a", "b"}));
     EXPECT_EQ(full.hostsFile, "list");
-    EXPECT_EQ(full.format, cli::ReportFormat::Json);
-    EXPECT_EQ(full.connectTimeout, 5u);
-    EXPECT_EQ(full.answerTimeout, 0u);
+    EXPECT_EQ(full.run.format, cli::ReportFormat::Json);
+    EXPECT_EQ(full.run.connectTimeout, 5u);
+    EXPECT_EQ(full.run.answerTimeout, 0u);
     EXPECT_EQ(full.parallel, 2u);
-    EXPECT_EQ(full.batch, 100u);
-    EXPECT_EQ(full.sessions, 8u);
-    EXPECT_TRUE(full.tls) << "a certificate authority asks for a verified session";
-    EXPECT_EQ(full.tlsCaFile, "ca.pem");
-    EXPECT_TRUE(full.trialRun);
+    EXPECT_EQ(full.run.batch, 100u);
+    EXPECT_EQ(full.run.sessions, 8u);
+    EXPECT_TRUE(full.run.tls) << "a certificate authority asks for a verified session";
+    EXPECT_EQ(full.run.tlsCaFile, "ca.pem");
+    EXPECT_TRUE(full.run.trialRun);
 
     // A scheduled job must never wait forever: without options the limits are there, and
     // the session is the window's: one statement per round trip, one session, no TLS.
     const cli::CommandLine none = parse({});
-    EXPECT_GT(none.connectTimeout, 0u);
-    EXPECT_GT(none.answerTimeout, 0u);
-    EXPECT_EQ(none.batch, 1u);
-    EXPECT_EQ(none.sessions, 1u);
-    EXPECT_FALSE(none.tls);
+    EXPECT_GT(none.run.connectTimeout, 0u);
+    EXPECT_GT(none.run.answerTimeout, 0u);
+    EXPECT_EQ(none.run.batch, 1u);
+    EXPECT_EQ(none.run.sessions, 1u);
+    EXPECT_FALSE(none.run.tls);
 
     EXPECT_EQ(parse({"-h"}).action, cli::CommandLine::Action::ShowHelp);
     EXPECT_EQ(parse({"-V"}).action, cli::CommandLine::Action::ShowVersion);
     EXPECT_EQ(parse({"--version", "--help"}).action, cli::CommandLine::Action::ShowHelp);
-    EXPECT_EQ(parse({"--timeout", "3", "--timeout", "4"}).answerTimeout, 4u) << "the last one counts";
+    EXPECT_EQ(parse({"--timeout", "3", "--timeout", "4"}).run.answerTimeout, 4u) << "the last one counts";
 }
 
 }  // namespace
