@@ -1,7 +1,8 @@
-// The main window on an offscreen screen: its design, keys, buttons and a failed press.
+// The main window on an offscreen screen: its form against the design, keys, buttons and a failed press.
 // The configured server is an address where nothing listens, so no server is needed.
 #include "data/uDM.h"
 #include "tests/ui/WindowTestSupport.h"
+#include "ui/FormDesign.h"
 #include "ui/qt/MainWindow.h"
 
 #include <QFontDatabase>
@@ -45,40 +46,63 @@ struct UnshownWindow {
     ui::QtMainWindow window{dm, "/nonexistent/quorvel.ini"};
 };
 
-TEST(Window, ControlsSitWhereDesignedAndTheSizeIsFixed)
+QString qString(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QWidget* controlNamed(QWidget& window, std::string_view name)
+{
+    return window.findChild<QWidget*>(qString(name));
+}
+
+// The text a control shows, whatever its kind.
+QString captionOf(const QWidget* control)
+{
+    if (const auto* box = qobject_cast<const QGroupBox*>(control))
+        return box->title();
+    if (const auto* label = qobject_cast<const QLabel*>(control))
+        return label->text();
+    if (const auto* field = qobject_cast<const QLineEdit*>(control))
+        return field->text();
+    if (const auto* button = qobject_cast<const QAbstractButton*>(control))
+        return button->text();
+    return {};
+}
+
+// The form, made by Designer, against the one description of the window's design.
+TEST(Window, FormFollowsTheDesign)
 {
     UnshownWindow unshown;
     ui::QtMainWindow& window = unshown.window;
-    struct Case {
-        const char* name;
-        QWidget* control;
-        QWidget* parent;
-        QRect geometry;
-    };
-    const Case cases[] = {
-        {"GroupBox1", window.controls().GroupBox1, &window, {8, 8, 481, 121}},
-        {"Edit1", window.controls().Edit1, window.controls().GroupBox1, {72, 16, 129, 21}},
-        {"BitBtn3", window.controls().BitBtn3, &window, {248, 72, 105, 25}},
-        {"BitBtn4", window.controls().BitBtn4, &window, {376, 72, 75, 25}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(c.control->objectName(), c.name);
-        EXPECT_EQ(c.control->parentWidget(), c.parent);
-        EXPECT_EQ(c.control->geometry(), c.geometry);
+    EXPECT_EQ(window.windowTitle(), qString(ui::design::kWindowCaption));
+    EXPECT_EQ(window.size(), QSize(ui::design::kClientWidth, ui::design::kClientHeight));
+    EXPECT_EQ(window.minimumSize(), window.maximumSize()) << "the size is fixed";
+    EXPECT_EQ(window.font().pixelSize(), ui::design::kFontPixelHeight);
+
+    for (const ui::design::Control& designed : ui::design::kControls) {
+        SCOPED_TRACE(std::string(designed.name));
+        QWidget* control = controlNamed(window, designed.name);
+        ASSERT_NE(control, nullptr);
+        QWidget* parent = designed.parent == ui::design::Parent::Window ? static_cast<QWidget*>(&window)
+                                                                          : window.controls().GroupBox1;
+        EXPECT_EQ(control->parentWidget(), parent);
+        EXPECT_EQ(captionOf(control), qString(designed.caption));
+        EXPECT_EQ(control->font(), window.font());
+        const ui::design::Place& place = designed.place;
+        if (place.width == 0 && place.height == 0) {
+            // Keeps its place and takes the room its text needs, whatever the font.
+            EXPECT_EQ(control->pos(), QPoint(place.x, place.y));
+            const QSize textSize = control->fontMetrics().size(0, captionOf(control));
+            EXPECT_GE(control->width(), textSize.width());
+            EXPECT_GE(control->height(), textSize.height());
+        } else {
+            EXPECT_EQ(control->geometry(), QRect(place.x, place.y, place.width, place.height));
+        }
     }
-
-    // The label keeps its place and takes the room its text needs, whatever the font.
-    EXPECT_EQ(window.controls().Label1->parentWidget(), window.controls().GroupBox1);
-    EXPECT_EQ(window.controls().Label1->pos(), QPoint(24, 24));
-    const QSize textSize = window.controls().Label1->fontMetrics().size(0, window.controls().Label1->text());
-    EXPECT_GE(window.controls().Label1->width(), textSize.width());
-    EXPECT_GE(window.controls().Label1->height(), textSize.height());
     EXPECT_LT(window.controls().Label1->geometry().right(), window.controls().Edit1->x()) << "label runs under the field";
-
-    // 507 x 174 outside, less the frame of the design: the inside is 499 x 147.
-    EXPECT_EQ(window.size(), QSize(499, 147));
-    EXPECT_EQ(window.minimumSize(), window.maximumSize());
+    EXPECT_TRUE(qobject_cast<QPushButton*>(controlNamed(window, ui::design::kDefaultButton))->isDefault());
+    EXPECT_EQ(window.controls().BitBtn4->iconSize(), QSize(ui::design::kCloseGlyphSize, ui::design::kCloseGlyphSize));
 }
 
 // The design places the field 16 pixels down the group box, for a title drawn on the
@@ -101,24 +125,11 @@ TEST(Window, NoControlCrossesTheGroupBoxFrame)
     }
 }
 
-TEST(Window, CaptionsAreTheDesignedOnesWithTheirCzechLetters)
-{
-    UnshownWindow unshown;
-    ui::QtMainWindow& window = unshown.window;
-    EXPECT_EQ(window.windowTitle(), "Import");
-    EXPECT_EQ(window.controls().GroupBox1->title(), "  Database  ");
-    EXPECT_EQ(window.controls().Label1->text(), "Server:");
-    EXPECT_EQ(window.controls().Edit1->text(), "localhost");
-    EXPECT_EQ(window.controls().BitBtn3->text(), "SPUSTIT >>>");
-    EXPECT_EQ(window.controls().BitBtn4->text(), QString::fromUtf8("Zavřít"));
-}
-
 TEST(Window, CloseButtonShowsARedCrossAndAGreyOneWhenDisabled)
 {
     UnshownWindow unshown;
     ui::QtMainWindow& window = unshown.window;
     const QIcon icon = window.controls().BitBtn4->icon();
-    EXPECT_EQ(window.controls().BitBtn4->iconSize(), QSize(18, 18));
     const QImage normal = icon.pixmap(QSize(18, 18), QIcon::Normal).toImage();
     const QImage disabled = icon.pixmap(QSize(18, 18), QIcon::Disabled).toImage();
     ASSERT_EQ(normal.size(), QSize(18, 18));
@@ -153,13 +164,13 @@ TEST_F(ShownWindow, AppearsWithTheConfiguredServerAndWithoutANotice)
     EXPECT_FALSE(dm.conMain.connected());
 }
 
-TEST_F(ShownWindow, FocusStartsInTheFieldAndTabWalksFieldStartClose)
+TEST_F(ShownWindow, FocusStartsAndTabWalksAsDesigned)
 {
-    EXPECT_EQ(focused(), window.controls().Edit1);
-    const QWidget* expected[] = {window.controls().BitBtn3, window.controls().BitBtn4, window.controls().Edit1};
-    for (const QWidget* next : expected) {
+    const auto& order = ui::design::kTabOrder;
+    EXPECT_EQ(focused(), controlNamed(window, order.front()));
+    for (std::size_t step = 1; step <= order.size(); ++step) {
         QTest::keyClick(focused(), Qt::Key_Tab);
-        EXPECT_EQ(focused(), next) << "after Tab";
+        EXPECT_EQ(focused(), controlNamed(window, order[step % order.size()])) << "Tab " << step;
     }
 }
 

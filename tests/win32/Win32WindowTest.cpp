@@ -2,8 +2,11 @@
 // failed press with its notice, the close button, and the close button's picture. The
 // configured server is an address where nothing listens, so no server is needed.
 #include "data/uDM.h"
+#include "ui/CloseGlyph.h"
+#include "ui/FormDesign.h"
 #include "ui/win32/CloseButton.h"
 #include "ui/win32/MainWindow.h"
+#include "ui/win32/WideText.h"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +18,7 @@
 #include <map>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -24,14 +28,11 @@ constexpr char kNobodyListens[] = "127.0.0.2";
 // The text control of a message box (Windows and Wine alike).
 constexpr int kMessageBoxText = 0xFFFF;
 
-struct Place {
-    int left, top, width, height;
-    bool operator==(const Place&) const = default;
-};
+using ui::design::Place;
 
 std::ostream& operator<<(std::ostream& out, const Place& place)
 {
-    return out << "(" << place.left << "," << place.top << " " << place.width << "x" << place.height << ")";
+    return out << "(" << place.x << "," << place.y << " " << place.width << "x" << place.height << ")";
 }
 
 // Where a control sits in its parent's client area.
@@ -41,6 +42,22 @@ Place placeOf(HWND control)
     GetWindowRect(control, &rect);
     MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
     return {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
+}
+
+// The design's controls as the window knows them.
+int idOf(std::string_view name)
+{
+    static const std::map<std::string_view, int> ids{{ui::design::kGroupBox1.name, Window::kGroupBox1},
+                                                     {ui::design::kLabel1.name, Window::kLabel1},
+                                                     {ui::design::kEdit1.name, Window::kEdit1},
+                                                     {ui::design::kBitBtn3.name, Window::kBitBtn3},
+                                                     {ui::design::kBitBtn4.name, Window::kBitBtn4}};
+    return ids.at(name);
+}
+
+std::wstring wide(std::string_view text)
+{
+    return ui::win32::toWide(text);
 }
 
 std::wstring textOf(HWND window)
@@ -75,45 +92,57 @@ struct UnshownWindow {
     Window window{dm, R"(c:\nonexistent\quorvel.ini)"};
 };
 
-TEST(Win32Window, ControlsSitWhereDesignedAndTheOuterSizeIsAsDesigned)
+// The window as Windows reports it, against the one description of the design.
+TEST(Win32Window, ControlsFollowTheDesign)
 {
     UnshownWindow unshown;
-    // The group box's contents are designed from its corner (8, 8).
-    const struct {
-        const char* name;
-        int id;
-        Place place;
-    } cases[] = {
-        {"GroupBox1", Window::kGroupBox1, {8, 8, 481, 121}},
-        {"Edit1", Window::kEdit1, {8 + 72, 8 + 16, 129, 21}},
-        {"BitBtn3", Window::kBitBtn3, {248, 72, 105, 25}},
-        {"BitBtn4", Window::kBitBtn4, {376, 72, 75, 25}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(placeOf(unshown.control(c.id)), c.place);
-    }
-
-    // The label keeps its place and takes the room its text needs in its font.
-    const HWND label = unshown.control(Window::kLabel1);
-    const Place labelPlace = placeOf(label);
-    EXPECT_EQ(labelPlace.left, 8 + 24);
-    EXPECT_EQ(labelPlace.top, 8 + 24);
-    const HDC context = GetDC(label);
-    const HGDIOBJ previous = SelectObject(context, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
-    SIZE text{};
-    GetTextExtentPoint32W(context, L"Server:", 7, &text);
-    SelectObject(context, previous);
-    ReleaseDC(label, context);
-    EXPECT_GE(labelPlace.width, text.cx);
-    EXPECT_GE(labelPlace.height, text.cy);
-    EXPECT_LT(labelPlace.left + labelPlace.width, placeOf(unshown.control(Window::kEdit1)).left)
-        << "label runs under the field";
-
+    EXPECT_EQ(textOf(unshown.window.handle()), wide(ui::design::kWindowCaption));
     RECT outer{};
     GetWindowRect(unshown.window.handle(), &outer);
-    EXPECT_EQ(outer.right - outer.left, 507);
-    EXPECT_EQ(outer.bottom - outer.top, 174);
+    EXPECT_EQ(outer.right - outer.left, ui::design::kOuterWidth);
+    EXPECT_EQ(outer.bottom - outer.top, ui::design::kOuterHeight);
+
+    for (const ui::design::Control& designed : ui::design::kControls) {
+        SCOPED_TRACE(std::string(designed.name));
+        const HWND control = unshown.control(idOf(designed.name));
+        ASSERT_NE(control, nullptr);
+        EXPECT_EQ(textOf(control), wide(designed.caption));
+
+        const auto font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+        LOGFONTW description{};
+        ASSERT_NE(GetObjectW(font, sizeof(description), &description), 0);
+        EXPECT_EQ(std::wstring(description.lfFaceName), wide(ui::design::kFontFamily));
+        EXPECT_EQ(description.lfHeight, -ui::design::kFontPixelHeight) << "the character height without the leading";
+        EXPECT_EQ(description.lfCharSet, EASTEUROPE_CHARSET) << "Czech letters whatever the code page";
+
+        // Every control is the window's own child (so the dialog keys reach it); the group
+        // box's contents are designed from the box's corner.
+        Place expected = designed.place;
+        if (designed.parent == ui::design::Parent::GroupBox1) {
+            expected.x += ui::design::kGroupBox1.place.x;
+            expected.y += ui::design::kGroupBox1.place.y;
+        }
+        const Place place = placeOf(control);
+        if (expected.width == 0 && expected.height == 0) {
+            // Keeps its place and takes the room its text needs in its font.
+            EXPECT_EQ(place.x, expected.x);
+            EXPECT_EQ(place.y, expected.y);
+            const HDC context = GetDC(control);
+            const HGDIOBJ previous = SelectObject(context, font);
+            const std::wstring text = wide(designed.caption);
+            SIZE size{};
+            GetTextExtentPoint32W(context, text.c_str(), static_cast<int>(text.size()), &size);
+            SelectObject(context, previous);
+            ReleaseDC(control, context);
+            EXPECT_GE(place.width, size.cx);
+            EXPECT_GE(place.height, size.cy);
+        } else {
+            EXPECT_EQ(place, expected);
+        }
+    }
+    EXPECT_LT(placeOf(unshown.control(Window::kLabel1)).x + placeOf(unshown.control(Window::kLabel1)).width,
+              placeOf(unshown.control(Window::kEdit1)).x)
+        << "label runs under the field";
 }
 
 TEST(Win32Window, TitleBarHasNoSystemMenuAndNoButtons)
@@ -124,50 +153,19 @@ TEST(Win32Window, TitleBarHasNoSystemMenuAndNoButtons)
     EXPECT_EQ(style & (WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0u);
 }
 
-TEST(Win32Window, CaptionsAreTheDesignedOnesWithTheirCzechLetters)
-{
-    UnshownWindow unshown;
-    EXPECT_EQ(textOf(unshown.window.handle()), L"Import");
-    const struct {
-        int id;
-        std::wstring text;
-    } cases[] = {
-        {Window::kGroupBox1, L"  Database  "}, {Window::kLabel1, L"Server:"},
-        {Window::kEdit1, L"localhost"},        {Window::kBitBtn3, L"SPUSTIT >>>"},
-        {Window::kBitBtn4, L"Zav\u0159\u00EDt"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.id);
-        EXPECT_EQ(textOf(unshown.control(c.id)), c.text);
-    }
-}
-
-TEST(Win32Window, EveryControlHasTheDesignFont)
-{
-    UnshownWindow unshown;
-    for (int id : {Window::kGroupBox1, Window::kLabel1, Window::kEdit1, Window::kBitBtn3, Window::kBitBtn4}) {
-        SCOPED_TRACE(id);
-        const auto font = reinterpret_cast<HFONT>(SendMessageW(unshown.control(id), WM_GETFONT, 0, 0));
-        LOGFONTW description{};
-        ASSERT_NE(GetObjectW(font, sizeof(description), &description), 0);
-        EXPECT_EQ(std::wstring(description.lfFaceName), L"MS Sans Serif");
-        EXPECT_EQ(description.lfHeight, -11) << "8 point at 96 pixels per inch, without the leading";
-        EXPECT_EQ(description.lfCharSet, EASTEUROPE_CHARSET) << "Czech letters whatever the code page";
-    }
-}
-
-TEST(Win32Window, TabWalksFieldStartCloseAndTheStartButtonIsTheDefault)
+TEST(Win32Window, TabWalksAndEnterPressesAsDesigned)
 {
     UnshownWindow unshown;
     const HWND window = unshown.window.handle();
-    const HWND edit = unshown.control(Window::kEdit1);
-    const HWND start = unshown.control(Window::kBitBtn3);
-    const HWND close = unshown.control(Window::kBitBtn4);
-    EXPECT_EQ(GetNextDlgTabItem(window, edit, FALSE), start);
-    EXPECT_EQ(GetNextDlgTabItem(window, start, FALSE), close);
-    EXPECT_EQ(GetNextDlgTabItem(window, close, FALSE), edit);
-    EXPECT_EQ(SendMessageW(window, DM_GETDEFID, 0, 0), MAKELRESULT(Window::kBitBtn3, DC_HASDEFID));
-    EXPECT_EQ(GetWindowLongPtrW(start, GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
+    const auto& order = ui::design::kTabOrder;
+    for (std::size_t step = 0; step < order.size(); ++step) {
+        SCOPED_TRACE(std::string(order[step]));
+        EXPECT_EQ(GetNextDlgTabItem(window, unshown.control(idOf(order[step])), FALSE),
+                  unshown.control(idOf(order[(step + 1) % order.size()])));
+    }
+    const int defaultButton = idOf(ui::design::kDefaultButton);
+    EXPECT_EQ(SendMessageW(window, DM_GETDEFID, 0, 0), MAKELRESULT(defaultButton, DC_HASDEFID));
+    EXPECT_EQ(GetWindowLongPtrW(unshown.control(defaultButton), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
 }
 
 // What a notice showed, read by a second thread while it is up; it then presses OK.
@@ -247,7 +245,7 @@ TEST_F(ShownWindow, AppearsWithTheConfiguredServerAndTheKeyboardInTheField)
     EXPECT_TRUE(IsWindowVisible(window.handle()));
     EXPECT_EQ(textOf(control(Window::kEdit1)), L"127.0.0.2");
     EXPECT_EQ(textOf(control(Window::kBitBtn3)), L"SPUSTIT >>>");
-    EXPECT_EQ(GetFocus(), control(Window::kEdit1));
+    EXPECT_EQ(GetFocus(), control(idOf(ui::design::kTabOrder.front())));
     EXPECT_FALSE(quitWasPosted());
 }
 
@@ -290,7 +288,7 @@ struct DrawnButton {
     static constexpr int kWidth = 75;
     static constexpr int kHeight = 25;
 
-    DrawnButton(HWND button, UINT state)
+    DrawnButton(HWND button, UINT state) : pixels(kWidth * kHeight)
     {
         BITMAPINFO info{};
         info.bmiHeader = {sizeof(BITMAPINFOHEADER), kWidth, -kHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
@@ -302,37 +300,67 @@ struct DrawnButton {
                                   RECT{0, 0, kWidth, kHeight}, 0};
         ui::win32::CloseButtonFace().draw(item, reinterpret_cast<HFONT>(SendMessageW(button, WM_GETFONT, 0, 0)));
         GdiFlush();
-        const auto* pixels = static_cast<const std::uint32_t*>(bits);
+        const auto* drawn = static_cast<const std::uint32_t*>(bits);
         for (int i = 0; i < kWidth * kHeight; ++i)
-            colours[pixels[i] & 0xFFFFFF]++;
+            pixels[static_cast<std::size_t>(i)] = drawn[i] & 0xFFFFFF;
         SelectObject(context, previous);
         DeleteDC(context);
         DeleteObject(bitmap);
     }
 
-    int count(std::uint32_t rgb) const
+    std::uint32_t at(int x, int y) const { return pixels[static_cast<std::size_t>(y * kWidth + x)]; }
+
+    // Whether `picture` is drawn with its corner at (left, top): each of its own pixels
+    // as it is, and the button's face wherever it is see-through.
+    bool shows(const ui::RgbImage& picture, std::uint32_t transparent, int left, int top) const
     {
-        const auto found = colours.find(rgb);
-        return found == colours.end() ? 0 : found->second;
+        const COLORREF face = GetSysColor(COLOR_BTNFACE);
+        const std::uint32_t faceRgb = (GetRValue(face) << 16) | (GetGValue(face) << 8) | GetBValue(face);
+        for (int y = 0; y < picture.height; ++y)
+            for (int x = 0; x < picture.width; ++x) {
+                const std::uint32_t own = picture.at(x, y);
+                if (at(left + x, top + y) != (own == transparent ? faceRgb : own))
+                    return false;
+            }
+        return true;
     }
 
-    std::map<std::uint32_t, int> colours;
+    // The places where `picture` is drawn whole.
+    int placesShowing(const ui::RgbImage& picture, std::uint32_t transparent) const
+    {
+        int places = 0;
+        for (int top = 0; top + picture.height <= kHeight; ++top)
+            for (int left = 0; left + picture.width <= kWidth; ++left)
+                places += shows(picture, transparent, left, top);
+        return places;
+    }
+
+    std::vector<std::uint32_t> pixels;
 };
 
-TEST(Win32Window, CloseButtonShowsARedCrossAndAGreyOneWhenDisabled)
+// The picture's own square, pixel for pixel: a button that draws no picture, draws the
+// olive background or the other state's picture fails, whatever else is on its face.
+TEST(Win32Window, CloseButtonShowsItsPictureWithTheBackgroundSeeThrough)
 {
     UnshownWindow unshown;
     const HWND button = unshown.control(Window::kBitBtn4);
-    constexpr std::uint32_t kRed = 0xFF0000, kGrey = 0x808080, kOlive = 0x808000;
-
-    const DrawnButton normal(button, 0);
-    EXPECT_GT(normal.count(kRed), 0);
-    EXPECT_EQ(normal.count(kOlive), 0) << "the olive background must be transparent";
-
-    const DrawnButton disabled(button, ODS_DISABLED);
-    EXPECT_EQ(disabled.count(kRed), 0);
-    EXPECT_GT(disabled.count(kGrey), 0);
-    EXPECT_EQ(disabled.count(kOlive), 0);
+    const ui::CloseGlyphPictures pictures = ui::closeGlyphPictures();
+    const struct {
+        const char* state;
+        UINT itemState;
+        const ui::RgbImage& shown;
+        const ui::RgbImage& notShown;
+    } cases[] = {
+        {"normal", 0, pictures.normal, pictures.disabled},
+        {"pushed", ODS_SELECTED, pictures.normal, pictures.disabled},
+        {"disabled", ODS_DISABLED, pictures.disabled, pictures.normal},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.state);
+        const DrawnButton drawn(button, c.itemState);
+        EXPECT_EQ(drawn.placesShowing(c.shown, pictures.transparent), 1);
+        EXPECT_EQ(drawn.placesShowing(c.notShown, pictures.transparent), 0);
+    }
 }
 
 }  // namespace

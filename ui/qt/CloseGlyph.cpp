@@ -1,33 +1,34 @@
-// Cuts the close button's two pictures out of their strip and makes the olive transparent.
+// The close button's two pictures as a Qt icon, the transparent colour see-through.
 #include "ui/qt/CloseGlyph.h"
 
-#include "ui/CloseGlyph.xpm"
+#include "ui/CloseGlyph.h"
 
-#include <QBitmap>
+#include <QImage>
 #include <QPixmap>
 
 namespace ui {
 
 namespace {
 
-// As with a bitmap button's picture, the colour of the bottom-left pixel is transparent.
-QPixmap withTransparentBackground(const QPixmap& strip)
+QPixmap pixmapOf(const RgbImage& picture, std::uint32_t transparent)
 {
-    const QColor background = strip.toImage().pixelColor(0, strip.height() - 1);
-    QPixmap result = strip;
-    result.setMask(strip.createMaskFromColor(background, Qt::MaskInColor));
-    return result;
+    QImage image(picture.width, picture.height, QImage::Format_ARGB32);
+    for (int y = 0; y < picture.height; ++y)
+        for (int x = 0; x < picture.width; ++x) {
+            const std::uint32_t rgb = picture.at(x, y);
+            image.setPixel(x, y, rgb == transparent ? 0u : 0xFF000000u | rgb);
+        }
+    return QPixmap::fromImage(image);
 }
 
 }  // namespace
 
 QIcon closeGlyph()
 {
-    const QPixmap strip = withTransparentBackground(QPixmap(kCloseGlyphXpm));
-    const int width = kCloseGlyphSize.width();
+    const CloseGlyphPictures pictures = closeGlyphPictures();
     QIcon icon;
-    icon.addPixmap(strip.copy(0, 0, width, kCloseGlyphSize.height()), QIcon::Normal);
-    icon.addPixmap(strip.copy(width, 0, width, kCloseGlyphSize.height()), QIcon::Disabled);
+    icon.addPixmap(pixmapOf(pictures.normal, pictures.transparent), QIcon::Normal);
+    icon.addPixmap(pixmapOf(pictures.disabled, pictures.transparent), QIcon::Disabled);
     return icon;
 }
 

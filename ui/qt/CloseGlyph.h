@@ -1,12 +1,9 @@
-// The picture of the close button, drawn by the project.
+// The close button's picture for the Qt window.
 #pragma once
 
 #include <QIcon>
-#include <QSize>
 
 namespace ui {
-
-inline constexpr QSize kCloseGlyphSize{18, 18};
 
 // The red cross for the usable button and its grey outline for the disabled one; the
 // background shows through.

@@ -1,6 +1,8 @@
 // The main window in Qt Widgets.
 #include "ui/qt/MainWindow.h"
 
+#include "ui/EscapedErrors.h"
+#include "ui/FormDesign.h"
 #include "ui/qt/CloseGlyph.h"
 
 #include <QApplication>
@@ -10,7 +12,7 @@
 #include <QStyle>
 #include <QStyleFactory>
 
-#include <exception>
+#include <utility>
 
 namespace ui {
 
@@ -20,21 +22,16 @@ constexpr const char kTranslationContext[] = "TfrmMain";
 
 constexpr const char kClassicStyle[] = "Windows";
 
-constexpr const char kDesignFontFamily[] = "MS Sans Serif";
-// 8 point at 96 pixels per inch; given in pixels so that text and controls, whose places
-// are pixels, keep their proportions on a screen of any density.
-constexpr int kDesignFontPixelHeight = 11;
-
 // No system menu and no minimise, maximise or close box: ending is the close button's job.
 constexpr Qt::WindowFlags kWindowFlags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
 
 // The design's font where it is installed, else the system's own at the same height.
 QFont windowFont()
 {
-    QFont font = QFontDatabase::families().contains(kDesignFontFamily)
-                     ? QFont(kDesignFontFamily)
-                     : QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-    font.setPixelSize(kDesignFontPixelHeight);
+    const QString family = QString::fromUtf8(design::kFontFamily.data(), design::kFontFamily.size());
+    QFont font = QFontDatabase::families().contains(family) ? QFont(family)
+                                                             : QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    font.setPixelSize(design::kFontPixelHeight);
     return font;
 }
 
@@ -45,16 +42,16 @@ QString translated(std::string_view text)
     return QCoreApplication::translate(kTranslationContext, std::string(text).c_str());
 }
 
-// Qt lets no exception travel through its event handling. One that reaches the edge of a
-// handler is shown as the error it is, and the program goes on with the window.
-template <typename Handler>
-void reportingEscapedErrors(Handler&& handler)
+void showErrorBox(std::string_view text)
 {
-    try {
-        handler();
-    } catch (const std::exception& error) {
-        QMessageBox::critical(nullptr, QCoreApplication::applicationName(), QString::fromUtf8(error.what()));
-    }
+    QMessageBox::critical(nullptr, QCoreApplication::applicationName(),
+                          QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+template <typename Handler>
+void reportingEscapedErrors(Handler&& handler) noexcept
+{
+    ui::reportingEscapedErrors(std::forward<Handler>(handler), showErrorBox);
 }
 
 }  // namespace

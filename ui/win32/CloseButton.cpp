@@ -1,10 +1,9 @@
 // Draws the close button: frame, picture, caption and focus mark.
 #include "ui/win32/CloseButton.h"
 
-#include "ui/CloseGlyph.xpm"
-#include "ui/XpmImage.h"
+#include "ui/CloseGlyph.h"
+#include "ui/FormDesign.h"
 
-#include <iterator>
 #include <stdexcept>
 #include <string>
 
@@ -12,7 +11,7 @@ namespace ui::win32 {
 
 namespace {
 
-constexpr int kPictureSize = 18;
+constexpr int kPictureSize = design::kCloseGlyphSize;
 // Between the picture and the caption, and from the focus mark to the frame.
 constexpr int kSpacing = 4;
 constexpr int kFocusInset = 4;
@@ -70,13 +69,10 @@ void drawCaption(HDC context, const std::wstring& caption, RECT place, bool disa
 
 CloseButtonFace::CloseButtonFace()
 {
-    const auto strip = parseXpm(std::span<const char* const>(std::begin(kCloseGlyphXpm), std::end(kCloseGlyphXpm)));
-    if (!strip || strip->width != 2 * kPictureSize || strip->height != kPictureSize)
-        throw std::runtime_error("the close button's picture is not two 18 x 18 images");
-    normal_ = bitmapOf(strip->part(0, 0, kPictureSize, kPictureSize));
-    disabled_ = bitmapOf(strip->part(kPictureSize, 0, kPictureSize, kPictureSize));
-    // As with every bitmap button, the colour of the bottom-left pixel is transparent.
-    transparent_ = colourRefOf(strip->at(0, strip->height - 1));
+    const CloseGlyphPictures pictures = closeGlyphPictures();
+    normal_ = bitmapOf(pictures.normal);
+    disabled_ = bitmapOf(pictures.disabled);
+    transparent_ = colourRefOf(pictures.transparent);
 }
 
 void CloseButtonFace::drawPicture(HDC context, int left, int top, bool disabled) const

@@ -10,8 +10,7 @@ namespace ui::win32 {
 
 class CloseButtonFace {
 public:
-    // Reads the picture from the project's XPM text; throws std::runtime_error when
-    // that text is not a picture this reader knows.
+    // Throws std::runtime_error when the project's XPM text is not the pictures it must be.
     CloseButtonFace();
 
     // Draws the button for its WM_DRAWITEM: pushed, disabled and focused as Windows

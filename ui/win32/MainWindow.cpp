@@ -1,10 +1,13 @@
 // The main window in plain Win32.
 #include "ui/win32/MainWindow.h"
 
+#include "ui/EscapedErrors.h"
+#include "ui/FormDesign.h"
 #include "ui/win32/WideText.h"
 
-#include <exception>
 #include <stdexcept>
+#include <string>
+#include <utility>
 
 namespace ui {
 
@@ -16,33 +19,20 @@ using win32::toWide;
 constexpr wchar_t kWindowClass[] = L"CalendarImportMainWindow";
 constexpr wchar_t kApplicationName[] = L"calendar-import";
 
-constexpr char kCaption[] = "Import";
-// The outer size, frame and title bar included.
-constexpr int kOuterWidth = 507;
-constexpr int kOuterHeight = 174;
 // A title bar without a system menu has no minimise, maximise or close box: ending is
 // the close button's job.
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION;
 
-constexpr wchar_t kDesignFontFamily[] = L"MS Sans Serif";
-// 8 point at 96 pixels per inch, the character height without the internal leading.
-constexpr int kDesignFontPixelHeight = 11;
-
-// Places in the window's client area; the group box's contents are given from its own
-// corner, as designed.
-constexpr POINT kGroupBoxCorner{8, 8};
-constexpr RECT kGroupBox1Place{8, 8, 8 + 481, 8 + 121};
-constexpr POINT kLabel1InBox{24, 24};
-constexpr RECT kEdit1InBox{72, 16, 72 + 129, 16 + 21};
-constexpr RECT kBitBtn3Place{248, 72, 248 + 105, 72 + 25};
-constexpr RECT kBitBtn4Place{376, 72, 376 + 75, 72 + 25};
-
 constexpr UINT kNoticeStyle = MB_TASKMODAL | MB_ICONERROR | MB_OK;
 static_assert(kNoticeStyle == 0x2010);
 
-RECT inGroupBox(RECT place)
+// Where a control of the design sits in the window's client area: the group box's
+// contents are designed from its corner, but are the window's own children (below).
+RECT placeInWindow(const design::Control& control, SIZE size)
 {
-    OffsetRect(&place, kGroupBoxCorner.x, kGroupBoxCorner.y);
+    RECT place{control.place.x, control.place.y, control.place.x + size.cx, control.place.y + size.cy};
+    if (control.parent == design::Parent::GroupBox1)
+        OffsetRect(&place, design::kGroupBox1.place.x, design::kGroupBox1.place.y);
     return place;
 }
 
@@ -64,11 +54,11 @@ void registerWindowClass(HINSTANCE instance, WNDPROC procedure)
 // design's face lacks it, Windows takes the nearest face that has it.
 win32::OwnedFont designFont()
 {
-    win32::OwnedFont font(CreateFontW(-kDesignFontPixelHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+    win32::OwnedFont font(CreateFontW(-design::kFontPixelHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                                       EASTEUROPE_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                      DEFAULT_PITCH | FF_DONTCARE, kDesignFontFamily));
+                                      DEFAULT_PITCH | FF_DONTCARE, toWide(design::kFontFamily).c_str()));
     if (!font)
-        throw std::runtime_error("CreateFont failed for " + fromWide(kDesignFontFamily));
+        throw std::runtime_error("CreateFont failed for " + std::string(design::kFontFamily));
     return font;
 }
 
@@ -88,18 +78,15 @@ SIZE textSize(HWND control, HFONT font, const std::wstring& text)
     return size;
 }
 
-// No exception may cross Windows' own frames on its way out of a window procedure. One
-// that reaches the edge of a handler is shown as the error it is, and the window stays.
+void showErrorBox(std::string_view text)
+{
+    MessageBoxW(nullptr, toWide(text).c_str(), kApplicationName, kNoticeStyle);
+}
+
 template <typename Handler>
 void reportingEscapedErrors(Handler&& handler) noexcept
 {
-    try {
-        handler();
-    } catch (const std::exception& error) {
-        MessageBoxW(nullptr, toWide(error.what()).c_str(), kApplicationName, kNoticeStyle);
-    } catch (...) {
-        MessageBoxW(nullptr, L"unknown error", kApplicationName, kNoticeStyle);
-    }
+    ui::reportingEscapedErrors(std::forward<Handler>(handler), showErrorBox);
 }
 
 }  // namespace
@@ -114,25 +101,30 @@ Win32MainWindow::Win32MainWindow(TDM& dataModule, std::filesystem::path configur
 {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     registerWindowClass(instance, &Win32MainWindow::windowProcedure);
-    const int left = (GetSystemMetrics(SM_CXSCREEN) - kOuterWidth) / 2;
-    const int top = (GetSystemMetrics(SM_CYSCREEN) - kOuterHeight) / 2;
-    window_.reset(CreateWindowExW(0, kWindowClass, toWide(kCaption).c_str(), kWindowStyle, left, top, kOuterWidth,
-                                  kOuterHeight, nullptr, nullptr, instance, this));
+    const int left = (GetSystemMetrics(SM_CXSCREEN) - design::kOuterWidth) / 2;
+    const int top = (GetSystemMetrics(SM_CYSCREEN) - design::kOuterHeight) / 2;
+    window_.reset(CreateWindowExW(0, kWindowClass, toWide(design::kWindowCaption).c_str(), kWindowStyle, left, top,
+                                  design::kOuterWidth, design::kOuterHeight, nullptr, nullptr, instance, this));
     if (!window_)
         throw std::runtime_error("CreateWindowEx failed with code " + std::to_string(GetLastError()));
     createControls();
 }
 
-HWND Win32MainWindow::addControl(const wchar_t* windowClass, std::string_view text, DWORD style,
-                                 DWORD extendedStyle, RECT place, int id)
+HWND Win32MainWindow::addControl(const wchar_t* windowClass, const design::Control& designed, DWORD style,
+                                 DWORD extendedStyle, ControlId id)
 {
-    const HWND control = CreateWindowExW(extendedStyle, windowClass, toWide(text).c_str(), WS_CHILD | WS_VISIBLE | style,
-                                         place.left, place.top, place.right - place.left, place.bottom - place.top,
-                                         window_.get(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                         GetModuleHandleW(nullptr), nullptr);
+    const HWND control = CreateWindowExW(extendedStyle, windowClass, toWide(designed.caption).c_str(),
+                                         WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, window_.get(),
+                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
+                                         nullptr);
     if (!control)
         throw std::runtime_error("CreateWindowEx failed for a control with code " + std::to_string(GetLastError()));
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    const bool sizedToText = designed.place.width == 0 && designed.place.height == 0;
+    const SIZE size = sizedToText ? textSize(control, font_.get(), toWide(designed.caption))
+                                  : SIZE{designed.place.width, designed.place.height};
+    const RECT place = placeInWindow(designed, size);
+    MoveWindow(control, place.left, place.top, place.right - place.left, place.bottom - place.top, FALSE);
     return control;
 }
 
@@ -141,17 +133,11 @@ HWND Win32MainWindow::addControl(const wchar_t* windowClass, std::string_view te
 // Enter reach them; the box is drawn behind them.
 void Win32MainWindow::createControls()
 {
-    addControl(L"BUTTON", "  Database  ", BS_GROUPBOX, 0, kGroupBox1Place, kGroupBox1);
-    const std::string labelText = "Server:";
-    const HWND label = addControl(L"STATIC", labelText, SS_LEFT | SS_NOPREFIX, 0, RECT{}, kLabel1);
-    const SIZE labelSize = textSize(label, font_.get(), toWide(labelText));
-    const RECT labelPlace =
-        inGroupBox({kLabel1InBox.x, kLabel1InBox.y, kLabel1InBox.x + labelSize.cx, kLabel1InBox.y + labelSize.cy});
-    MoveWindow(label, labelPlace.left, labelPlace.top, labelSize.cx, labelSize.cy, FALSE);
-    edit_ = addControl(L"EDIT", "localhost", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, inGroupBox(kEdit1InBox),
-                       kEdit1);
-    startButton_ = addControl(L"BUTTON", "SPUSTIT >>>", WS_TABSTOP | BS_DEFPUSHBUTTON, 0, kBitBtn3Place, kBitBtn3);
-    addControl(L"BUTTON", "Zavřít", WS_TABSTOP | BS_OWNERDRAW, 0, kBitBtn4Place, kBitBtn4);
+    addControl(L"BUTTON", design::kGroupBox1, BS_GROUPBOX, 0, kGroupBox1);
+    addControl(L"STATIC", design::kLabel1, SS_LEFT | SS_NOPREFIX, 0, kLabel1);
+    edit_ = addControl(L"EDIT", design::kEdit1, WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, kEdit1);
+    startButton_ = addControl(L"BUTTON", design::kBitBtn3, WS_TABSTOP | BS_DEFPUSHBUTTON, 0, kBitBtn3);
+    addControl(L"BUTTON", design::kBitBtn4, WS_TABSTOP | BS_OWNERDRAW, 0, kBitBtn4);
 }
 
 void Win32MainWindow::show()

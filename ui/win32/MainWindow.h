@@ -2,6 +2,7 @@
 // messages passed on to the window's handlers.
 #pragma once
 
+#include "ui/FormDesign.h"
 #include "ui/MainWindowView.h"
 #include "ui/uMain.h"
 #include "ui/win32/CloseButton.h"
@@ -49,8 +50,8 @@ private:
     LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void onActivate(bool active);
     void onCommand(int control, int notification);
-    HWND addControl(const wchar_t* windowClass, std::string_view text, DWORD style, DWORD extendedStyle,
-                    RECT place, int id);
+    HWND addControl(const wchar_t* windowClass, const design::Control& designed, DWORD style, DWORD extendedStyle,
+                    ControlId id);
     void createControls();
 
     TfrmMain frmMain_;
