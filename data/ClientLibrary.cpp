@@ -88,7 +88,9 @@ const std::vector<std::string>& ClientLibrary::defaultNames()
 #if defined(_WIN32)
     static const std::vector<std::string> names = {"libmysql41.dll", "libmysql.dll"};
 #else
-    static const std::vector<std::string> names = {"libmariadb.so.3", "libmysqlclient.so.21"};
+    // Only MariaDB's client: the options this program sets are given by that library's
+    // numbers, which another vendor's client assigns to other options.
+    static const std::vector<std::string> names = {"libmariadb.so.3"};
 #endif
     return names;
 }

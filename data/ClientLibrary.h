@@ -13,8 +13,8 @@ struct MysqlApi;  // the client functions this program calls; see MysqlApi.h
 
 class ClientLibrary {
 public:
-    // The file names tried in order: "libmariadb.so.3" then "libmysqlclient.so.21";
-    // a Windows build tries "libmysql41.dll" then "libmysql.dll".
+    // The file names tried in order: "libmariadb.so.3"; a Windows build tries
+    // "libmysql41.dll" then "libmysql.dll".
     static const std::vector<std::string>& defaultNames();
 
     // Loads the first of `names` that loads and initialises it (safe from any thread); when that file is already

@@ -1,44 +1,19 @@
 // JSON strings and objects for the machine-readable report.
 #include "app/cli/JsonText.h"
 
+#include "platform/CodePage.h"
+
 #include <array>
 #include <cstdio>
 
 namespace cli {
-
-namespace {
-
-// The length of the valid UTF-8 character at `i`, or 0 when the bytes there are not one
-// (overlong forms, surrogates and code points past U+10FFFF included).
-std::size_t characterLength(std::string_view text, std::size_t i)
-{
-    const auto lead = static_cast<unsigned char>(text[i]);
-    if (lead < 0x80)
-        return 1;
-    const std::size_t length = lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
-                               : lead >= 0xF0 && lead <= 0xF4                       ? 4
-                                                                                    : 0;
-    if (length == 0 || i + length > text.size())
-        return 0;
-    for (std::size_t k = 1; k < length; ++k) {
-        if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
-            return 0;
-    }
-    const auto second = static_cast<unsigned char>(text[i + 1]);
-    if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second > 0x9F) || (lead == 0xF0 && second < 0x90) ||
-        (lead == 0xF4 && second > 0x8F))
-        return 0;
-    return length;
-}
-
-}  // namespace
 
 std::string jsonString(std::string_view utf8)
 {
     std::string out = "\"";
     for (std::size_t i = 0; i < utf8.size();) {
         const char c = utf8[i];
-        const std::size_t length = characterLength(utf8, i);
+        const std::size_t length = platform::decodeUtf8(utf8.substr(i)).length;
         if (length == 0) {
             out += "\\uFFFD";
             ++i;

@@ -1,5 +1,6 @@
 // Calendar update runs against the real test server: the window's handlers and what the
 // run reports of each database.
+#include "data/ClientLibrary.h"
 #include "data/uDM.h"
 #include "platform/CodePage.h"
 #include "tests/support/AdminSession.h"
@@ -168,7 +169,7 @@ TEST_F(CalendarRun, FailedConnectReportsAndAllowsACorrectedSecondPress)
         std::string host;
         std::vector<std::string> libraries;
     };
-    const std::vector<std::string> standard = {"libmariadb.so.3", "libmysqlclient.so.21"};
+    const std::vector<std::string>& standard = data::ClientLibrary::defaultNames();
     const Case cases[] = {
         {"nothing listens", "127.0.0.2", standard},
         {"port through the host", "127.0.0.1:3306", standard},

@@ -6,33 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <set>
 
 namespace {
 
 using namespace std::chrono;
-
-struct Holiday {
-    unsigned month, day;
-    char letter;
-};
-
-// The days the rows mark: P for the public holidays, U for the one day of its own.
-constexpr Holiday kMarkedDays[] = {{1, 1, 'P'},   {3, 24, 'P'},  {5, 1, 'P'},   {5, 8, 'P'},  {10, 28, 'P'},
-                                   {12, 24, 'P'}, {12, 25, 'P'}, {12, 26, 'P'}, {11, 17, 'U'}};
-
-char expectedLetter(year_month_day date)
-{
-    for (const Holiday& marked : kMarkedDays)
-        if (unsigned(date.month()) == marked.month && unsigned(date.day()) == marked.day)
-            return marked.letter;
-    const weekday day{sys_days(date)};
-    if (day == Saturday)
-        return 'S';
-    if (day == Sunday)
-        return 'N';
-    return 'D';
-}
+using testing_support::expectedLetter;
 
 // Each row's letters follow from the 2008 calendar itself, not from another copy of them.
 TEST(CalendarRows, MatchTheYear2008DayByDay)
