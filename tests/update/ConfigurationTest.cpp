@@ -4,6 +4,7 @@
 #include "tests/support/AdminSession.h"
 #include "tests/support/GeneralLog.h"
 #include "tests/support/RecordingWindow.h"
+#include "tests/support/StartUpCases.h"
 #include "ui/uMain.h"
 #include "update/Texts.h"
 
@@ -11,22 +12,12 @@
 
 #include <filesystem>
 #include <fstream>
-#include <optional>
 
 namespace {
 
 using namespace testing_support;
 
 const std::string kDone = "notice OK: " + std::string(update::kNoticeDone);
-
-// ASCII text as a UTF-16LE file with its byte order mark, as Windows Notepad saves it.
-std::string utf16le(std::string_view ascii)
-{
-    std::string bytes = "\xFF\xFE";
-    for (char c : ascii)
-        bytes += std::string{c, '\0'};
-    return bytes;
-}
 
 class StartUp : public ::testing::Test {
 protected:
@@ -50,24 +41,11 @@ protected:
 
 TEST_F(StartUp, FieldFromTheFileAndTheRunOnlyWhenTheConnectWorks)
 {
-    const struct {
-        const char* description;
-        std::optional<std::string> contents;  // none: no file at all
-        std::string field;
-        bool runs;
-    } cases[] = {
-        {"no file: localhost", std::nullopt, "localhost", true},
-        {"address from the file", "[DATABASE]\r\nIP=127.0.0.1\r\n", "127.0.0.1", true},
-        {"section name in lower case", "[database]\nip=127.0.0.1\n", "127.0.0.1", true},
-        {"nobody listens there: the window waits", "[DATABASE]\nIP=127.0.0.2\n", "127.0.0.2", false},
-        {"an empty value is the local server to the library", "[DATABASE]\nIP=\n", "", true},
-        {"UTF-16 file", utf16le("[DATABASE]\r\nIP=127.0.0.1\r\n"), "127.0.0.1", true},
-    };
-    for (const auto& c : cases) {
+    for (const StartUpCase& c : startUpCases()) {
         SCOPED_TRACE(c.description);
         std::filesystem::remove(file);
-        if (c.contents)
-            std::ofstream(file, std::ios::binary) << *c.contents;
+        if (c.file)
+            std::ofstream(file, std::ios::binary) << *c.file;
         admin.exec("DELETE FROM `firma_a`.`calendar`");
 
         TDM dm;
