@@ -240,30 +240,6 @@ TEST_F(CalendarRun, UnreadableListIsNotReportedAsSuccess)
     EXPECT_TRUE(calendarRows(admin, "firma_a").empty());
 }
 
-TEST_F(CalendarRun, LostSessionStopsTheRunAndSaysSo)
-{
-    for (const char* name : {"t1", "t2", "t3", "t4"})
-        createTenant(admin, name, CalendarTable::WithKey);
-    TDM dm;
-    RecordingObserver observer;
-    observer.afterUpdate = [&](std::string_view name) {
-        if (name == "t2")
-            killSessionsOf(admin, "quorvel");
-    };
-    const update::RunOutcome outcome = update::runCalendarUpdate(dm, "localhost", observer);
-
-    EXPECT_EQ(outcome.end, update::RunEnd::SessionLost);
-    EXPECT_EQ(observer.updated, (std::vector<std::string>{"t1", "t2"}));
-    // The statement under way when the session broke may or may not have been written.
-    EXPECT_EQ(observer.unknown, (std::vector<std::string>{"t3"}));
-    EXPECT_EQ(outcome.unknown, (std::vector<std::string>{"t3"}));
-    EXPECT_FALSE(contains(observer.skipped, "t3"));
-    EXPECT_GE(outcome.notReached(), 1u) << "t4";
-    EXPECT_TRUE(calendarRows(admin, "t3").empty());
-    EXPECT_TRUE(calendarRows(admin, "t4").empty());
-    EXPECT_FALSE(dm.conMain.connected());
-}
-
 TEST_F(CalendarRun, LostSessionEndsTheWindowsRunWithItsNotice)
 {
     for (const char* name : {"t1", "t2", "t3"})
