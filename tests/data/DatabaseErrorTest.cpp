@@ -5,14 +5,16 @@
 
 namespace {
 
+// 2006 and 2013 are what the fault tests against the real server meet and prove. These are
+// the numbers no fault here brings about: 2055 comes from a socket's system error (a reset
+// on Windows), and the server's notices of a kill or a shutdown reach only an idle
+// session; and the refusals of one statement, which must never end the run.
 TEST(DatabaseError, SessionLostOnlyForTheNumbersThatEndASession)
 {
     const struct {
         unsigned number;
         bool lost;
     } cases[] = {
-        {2006, true},   // server has gone away
-        {2013, true},   // lost connection during query
         {2055, true},   // lost connection, system error
         {1927, true},   // connection killed
         {1053, true},   // server shutdown in progress
