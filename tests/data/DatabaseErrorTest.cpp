@@ -6,9 +6,9 @@
 namespace {
 
 // 2006 and 2013 are what the fault tests against the real server meet and prove. These are
-// the numbers no fault here brings about: 2055 comes from a socket's system error (a reset
-// on Windows), and the server's notices of a kill or a shutdown reach only an idle
-// session; and the refusals of one statement, which must never end the run.
+// the numbers none of those faults brings about (every kill and shutdown tried there reaches
+// the client as 2006 or 2013): 2055, a socket's system error, and the server's own notices
+// of a kill or a shutdown; and the refusals of one statement, which must never end the run.
 TEST(DatabaseError, SessionLostOnlyForTheNumbersThatEndASession)
 {
     const struct {

@@ -87,9 +87,8 @@ protected:
 // a number, the third database (under way, or about to be) unknown and never counted as
 // skipped, the first two written, nothing after it touched and nothing else changed.
 // "Under a waiting statement": the third database's statement is waiting for a table that
-// another session holds locked when the fault comes. (Both of those reach the client as
-// 2013: the server's own notices of a kill or a shutdown, 1927 and 1053, arrive only at an
-// idle session's next query, which the run never leaves idle long enough to meet.)
+// another session holds locked when the fault comes. (Every one of these reaches the
+// client as 2006 or 2013, not as the server's own notices of a kill or a shutdown.)
 TEST_F(Faults, SessionLostAfterTheSecondDatabase)
 {
     using Fault = std::function<void(AdminSession& other, const std::string& waitingSession)>;
