@@ -8,6 +8,7 @@
 #include "app/cli/StopSignal.h"
 #include "app/cli/Terminal.h"
 #include "platform/CodePage.h"
+#include "platform/SharedLibrary.h"
 #include "update/Configuration.h"
 
 #if defined(_WIN32)
@@ -190,6 +191,8 @@ int runUpdates(const cli::Terminal& terminal, const cli::CommandLine& commandLin
 
 int main(int argc, char* argv[])
 {
+    // Before anything can load a DLL: none from the current folder or PATH.
+    platform::restrictLibrarySearch();
     openClosedStandardDescriptors();
     std::setlocale(LC_ALL, "");
 #if defined(_WIN32)
