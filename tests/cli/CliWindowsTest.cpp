@@ -1,6 +1,6 @@
 // The Windows console program under Wine as a Windows user's machine meets it: DLLs
-// planted where the loader used to look, and a server asking for a login method the
-// client library lacks.
+// planted where the loader used to look, a server asking for a login method the client
+// library lacks, and a Czech system code page.
 #include "tests/support/AdminSession.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/FakeLoginServer.h"
@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -22,7 +23,8 @@ constexpr char kProbe[] = WINDOWS_BUILD_DIR "/bin/windows_probe.exe";
 constexpr char kPlantedDll[] = WINDOWS_BUILD_DIR "/test-dlls/planted-marker.dll";
 // A loopback address of its own for the server that asks for an unknown login method.
 constexpr char kFakeServerAddress[] = "127.0.0.12";
-
+// Wine in this locale is a Czech Windows: system code page 1250.
+constexpr char kCzechLocale[] = "cs_CZ.UTF-8";
 
 struct Result {
     int exitStatus = -1;
@@ -153,6 +155,77 @@ TEST(WindowsLoginMethod, UnknownMethodLoadsNoDllAndFailsWithTheLibrarysError)
     EXPECT_NE(err.find("Library path is '" + looked + "'"), std::string::npos) << err;
     for (const fs::path& marker : markers)
         EXPECT_FALSE(fs::exists(marker)) << marker << ": the planted login method was loaded";
+}
+
+// Skips the test unless Wine, started in the Czech locale, reports code page 1250.
+#define REQUIRE_CZECH_CODE_PAGE()                                                                      \
+    do {                                                                                               \
+        if (!czechCodePage())                                                                          \
+            GTEST_SKIP() << "Wine under LC_ALL=" << kCzechLocale << " does not report GetACP() 1250; " \
+                         << "scripts/lib/czech-locale makes the locale";                              \
+    } while (false)
+
+bool czechCodePage()
+{
+    ChildOptions options;
+    options.environment.emplace("LC_ALL", kCzechLocale);
+    return joined(runUnderWine(kProbe, {"acp"}, options).out) == "1250\n";
+}
+
+void writeFile(const fs::path& file, const std::string& text)
+{
+    std::ofstream(file, std::ios::binary) << text;
+}
+
+class WindowsCzechSystem : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        REQUIRE_CZECH_CODE_PAGE();
+        dropTenantDatabases(admin);
+        createTenant(admin, "firma_a", CalendarTable::WithKey);
+    }
+    void TearDown() override { dropTenantDatabases(admin); }
+
+    AdminSession admin;
+};
+
+// Folder names in the system's code page and outside it: the command line reaches the
+// program as UTF-16, every file opens, and every path is printed as given.
+TEST_F(WindowsCzechSystem, FilesNamedOnTheCommandLineOpenAndArePrintedRight)
+{
+    ChildOptions czech;
+    czech.environment.emplace("LC_ALL", kCzechLocale);
+    for (const std::string name : {"Jiří", "Žluťoučký kůň", "Жанна"}) {
+        SCOPED_TRACE(name);
+        const fs::path folder = freshFolder("czech") / name;
+        fs::create_directories(folder);
+        writeFile(folder / "q.ini", "[DATABASE]\r\nIP=127.0.0.1\r\n");
+        writeFile(folder / "servery.txt", "127.0.0.1\r\n");
+        writeFile(folder / "prázdný.txt", "# nic\r\n");
+        const std::string config = windowsPath(folder / "q.ini");
+        const std::string hosts = windowsPath(folder / "servery.txt");
+        const std::string empty = windowsPath(folder / "prázdný.txt");
+
+        for (const std::vector<std::string>& arguments :
+             {std::vector<std::string>{"--dry-run", "--config", config},
+              std::vector<std::string>{"--dry-run", "--hosts-file", hosts}}) {
+            const Result result = runUnderWine(kCliProgram, arguments, czech);
+            EXPECT_EQ(result.exitStatus, 0) << arguments[1] << "\n" << joined(result.err);
+            EXPECT_NE(result.out.size(), 0u) << arguments[1];
+        }
+
+        const Result noAddress = runUnderWine(kCliProgram, {"--hosts-file", empty}, czech);
+        EXPECT_EQ(noAddress.exitStatus, 66);
+        EXPECT_EQ(joined(noAddress.err),
+                  "calendar-import-cli: soubor se seznamem serverů " + empty + " neobsahuje žádnou adresu\n");
+
+        const Result folderAsFile = runUnderWine(kCliProgram, {"--config", windowsPath(folder)}, czech);
+        EXPECT_EQ(folderAsFile.exitStatus, 78);
+        EXPECT_TRUE(joined(folderAsFile.err)
+                        .starts_with("calendar-import-cli: konfigurační soubor " + windowsPath(folder) + " nejde přečíst: "))
+            << joined(folderAsFile.err);
+    }
 }
 
 }  // namespace
