@@ -3,6 +3,7 @@
 
 #include "app/cli/ConsoleTexts.h"
 #include "app/cli/ExitStatus.h"
+#include "platform/ConsoleText.h"
 
 #include <exception>
 #include <string>
@@ -21,10 +22,9 @@ int statusCatchingEverything(std::FILE* err, const Terminal& terminal, const std
     }
     try {
         // One line, whatever the exception's text holds.
-        const std::string line =
-            terminal.message(fill(texts::kInternalError, {texts::kProgramName, escapedText(what, false, false)})) + '\n';
-        std::fwrite(line.data(), 1, line.size(), err);
-        std::fflush(err);
+        platform::writeText(err, terminal.message(fill(texts::kInternalError,
+                                                       {texts::kProgramName, escapedText(what, false, false)})) +
+                                     '\n');
     } catch (...) {
     }
     return kExitInternalError;

@@ -9,6 +9,7 @@
 #include "app/cli/StopSignal.h"
 #include "app/cli/Terminal.h"
 #include "platform/CodePage.h"
+#include "platform/ConsoleText.h"
 #include "platform/FilePath.h"
 #include "platform/SharedLibrary.h"
 #include "update/Configuration.h"
@@ -65,11 +66,9 @@ bool isTerminal(std::FILE* stream)
 bool printLines(std::FILE* stream, const cli::Terminal& terminal, std::initializer_list<std::string> lines)
 {
     bool written = true;
-    for (const std::string& line : lines) {
-        const std::string bytes = terminal.message(line) + '\n';
-        written = std::fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size() && written;
-    }
-    return std::fflush(stream) == 0 && written;
+    for (const std::string& line : lines)
+        written = platform::writeText(stream, terminal.message(line) + '\n') && written;
+    return written;
 }
 
 int finishedPrinting(bool written, const cli::Terminal& terminal, int status)
@@ -235,7 +234,6 @@ int wmain(int argc, wchar_t* argv[])
 {
     // Before anything can load a DLL: none from the current folder or PATH.
     platform::restrictLibrarySearch();
-    SetConsoleOutputCP(CP_UTF8);
     std::vector<std::string> arguments;
     for (int i = 1; i < argc; ++i)
         arguments.push_back(platform::wideToUtf8(argv[i]));

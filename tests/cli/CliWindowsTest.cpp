@@ -1,6 +1,6 @@
 // The Windows console program under Wine as a Windows user's machine meets it: DLLs
 // planted where the loader used to look, a server asking for a login method the client
-// library lacks, and a Czech system code page.
+// library lacks, a Czech system code page, and a console left as it was.
 #include "tests/support/AdminSession.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/FakeLoginServer.h"
@@ -23,7 +23,9 @@ constexpr char kProbe[] = WINDOWS_BUILD_DIR "/bin/windows_probe.exe";
 constexpr char kPlantedDll[] = WINDOWS_BUILD_DIR "/test-dlls/planted-marker.dll";
 // A loopback address of its own for the server that asks for an unknown login method.
 constexpr char kFakeServerAddress[] = "127.0.0.12";
-// Wine in this locale is a Czech Windows: system code page 1250.
+// Nothing listens there.
+constexpr char kNobodyThere[] = "127.0.0.2";
+// Wine in this locale is a Czech Windows: system code page 1250, console code page 852.
 constexpr char kCzechLocale[] = "cs_CZ.UTF-8";
 
 struct Result {
@@ -226,6 +228,36 @@ TEST_F(WindowsCzechSystem, FilesNamedOnTheCommandLineOpenAndArePrintedRight)
                         .starts_with("calendar-import-cli: konfigurační soubor " + windowsPath(folder) + " nejde přečíst: "))
             << joined(folderAsFile.err);
     }
+}
+
+// What a console shows: the program runs between two readings of the console's output
+// code page in one console (a pseudo-terminal, so that Wine gives the programs a real
+// console), and writes a Czech line there.
+TEST(WindowsConsole, OutputCodePageStaysAndCzechLinesArriveWhole)
+{
+    REQUIRE_CZECH_CODE_PAGE();
+    ChildOptions czech;
+    czech.environment.emplace("LC_ALL", kCzechLocale);
+    // From the programs' own folder: cmd's quoting of full paths is its own.
+    czech.workingDirectory = fs::path(kCliProgram).parent_path().string();
+    const std::string commands = std::string("windows_probe.exe output-cp & calendar-import-cli.exe --host ") +
+                                 kNobodyThere + " --connect-timeout 5 & windows_probe.exe output-cp";
+    const std::string shell = std::string(WINE_RUN) + " cmd /c '" + commands + "'";
+    const ChildResult child = runChild("/usr/bin/script", {"-qec", shell, "/dev/null"}, czech);
+
+    // The console's own sequences (cursor shown and hidden, line erased) and line ends out.
+    std::string text = child.out;
+    for (const std::string sequence : {"\x1b[?25l", "\x1b[?25h", "\x1b[K", "\r"}) {
+        for (std::size_t at = text.find(sequence); at != std::string::npos; at = text.find(sequence, at))
+            text.erase(at, sequence.size());
+    }
+    const std::vector<std::string> lines = linesOf(text);
+    ASSERT_GE(lines.size(), 3u) << text;
+    EXPECT_EQ(lines.front(), "852") << "Wine's console code page for the Czech locale";
+    EXPECT_EQ(lines.back(), lines.front()) << "the program changed the console's output code page";
+    const std::string failed = std::string("calendar-import-cli: nepodařilo se připojit k serveru ") + kNobodyThere;
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const std::string& line) { return line.starts_with(failed); }))
+        << text;
 }
 
 }  // namespace
