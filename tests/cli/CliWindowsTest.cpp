@@ -1,6 +1,7 @@
 // The Windows console program under Wine as a Windows user's machine meets it: DLLs
 // planted where the loader used to look, a server asking for a login method the client
-// library lacks, a Czech system code page, and a console left as it was.
+// library lacks, a Czech system code page, a console left as it was, and what the
+// programs' files tell Windows about themselves.
 #include "tests/support/AdminSession.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/FakeLoginServer.h"
@@ -8,8 +9,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -258,6 +263,73 @@ TEST(WindowsConsole, OutputCodePageStaysAndCzechLinesArriveWhole)
     const std::string failed = std::string("calendar-import-cli: nepodařilo se připojit k serveru ") + kNobodyThere;
     EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const std::string& line) { return line.starts_with(failed); }))
         << text;
+}
+
+// What Windows itself reads from each program's file: the version information, the
+// icon and the manifest.
+TEST(WindowsResources, BothProgramsCarryTheVersionTheIconAndTheManifest)
+{
+    const std::string version = PROJECT_VERSION_TEXT;
+    for (const std::string program : {"calendar-import.exe", "calendar-import-cli.exe"}) {
+        SCOPED_TRACE(program);
+        const fs::path file = fs::path(kCliProgram).parent_path() / program;
+        const Result result = runUnderWine(kProbe, {"resources", windowsPath(file)});
+        ASSERT_EQ(result.exitStatus, 0) << joined(result.err);
+        const auto manifestStart = std::find(result.out.begin(), result.out.end(), "manifest");
+        const std::vector<std::string> facts(result.out.begin(), manifestStart);
+        ASSERT_NE(manifestStart, result.out.end()) << "no manifest";
+        const std::string manifest = joined(std::vector<std::string>(std::next(manifestStart), result.out.end()));
+
+        EXPECT_EQ(facts, (std::vector<std::string>{"FixedFileVersion " + version + ".0", "FileVersion " + version,
+                                                   "ProductVersion " + version, "ProductName Calendar Import",
+                                                   "OriginalFilename " + program,
+                                                   "icon sizes 16 20 24 32 40 48 64 256"}));
+        for (const std::string& expected :
+             std::vector<std::string>{std::string("level=\"asInvoker\""), "version=\"" + version + ".0\"",
+              "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",
+              "{1f676c76-80e1-4239-95bb-83d0f6d0da78}", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",
+              ">false</dpiAware>"})
+            EXPECT_NE(manifest.find(expected), std::string::npos) << expected << " is not in\n" << manifest;
+        EXPECT_EQ(manifest.find("name=\"Microsoft.Windows.Common-Controls\""), std::string::npos)
+            << "the controls are to stay version 5";
+    }
+}
+
+// The icon is the project's SVG picture: in its 48-pixel image (the SVG's own size) the
+// header is the SVG's blue, the marked day its orange, and the corner transparent.
+TEST(WindowsResources, TheIconIsDrawnFromTheProjectsSvg)
+{
+    std::ifstream in(WINDOWS_BUILD_DIR "/generated/windows/calendar-import.ico", std::ios::binary);
+    const std::string ico((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_GE(ico.size(), 6u);
+    const auto u16 = [&](std::size_t at) { return std::uint32_t(std::uint8_t(ico[at])) | std::uint8_t(ico[at + 1]) << 8; };
+    const auto u32 = [&](std::size_t at) { return u16(at) | u16(at + 2) << 16; };
+    std::size_t image = 0;
+    for (std::size_t i = 0; i < u16(4); ++i) {
+        if (std::uint8_t(ico[6 + 16 * i]) == 48)
+            image = u32(6 + 16 * i + 12);
+    }
+    ASSERT_NE(image, 0u) << "no 48-pixel image";
+    ASSERT_EQ(u32(image), 40u) << "a bitmap with its header";
+    ASSERT_EQ(u16(image + 14), 32u) << "32 bits a pixel";
+    // Rows bottom up, B G R A.
+    const auto pixel = [&](int x, int y) {
+        const std::size_t at = image + 40 + (std::size_t(47 - y) * 48 + std::size_t(x)) * 4;
+        std::array<int, 4> rgba{std::uint8_t(ico[at + 2]), std::uint8_t(ico[at + 1]), std::uint8_t(ico[at]),
+                                std::uint8_t(ico[at + 3])};
+        return rgba;
+    };
+    const auto near = [](std::array<int, 4> actual, std::array<int, 4> expected) {
+        for (int i = 0; i < 4; ++i) {
+            if (std::abs(actual[i] - expected[i]) > 8)
+                return ::testing::AssertionFailure() << "component " << i << " is " << actual[i] << ", not about "
+                                                     << expected[i];
+        }
+        return ::testing::AssertionSuccess();
+    };
+    EXPECT_TRUE(near(pixel(24, 14), {0x2a, 0x6f, 0xb0, 255})) << "the header";
+    EXPECT_TRUE(near(pixel(27, 31), {0xe8, 0xa3, 0x3c, 255})) << "the marked day";
+    EXPECT_EQ(pixel(1, 1)[3], 0) << "the corner";
 }
 
 }  // namespace
