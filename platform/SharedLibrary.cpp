@@ -23,12 +23,18 @@ void* openLibrary(const std::string& name, std::string& reason)
     std::filesystem::path file = pathFromUtf8(name);
     std::error_code error;
     file = file.has_parent_path() ? std::filesystem::absolute(file, error) : programFolder() / file;
+    if (!file.is_absolute()) {
+        // Only a full path keeps the search order out of it.
+        reason = name + ": the program's folder is not known";
+        return nullptr;
+    }
     HMODULE module = LoadLibraryExW(file.c_str(), nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
     if (!module && GetLastError() == ERROR_INVALID_PARAMETER)  // a Windows 7 without the search flags
         module = LoadLibraryExW(file.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    const DWORD failure = GetLastError();
     void* handle = reinterpret_cast<void*>(module);
     if (!handle)
-        reason = utf8FromPath(file) + ": LoadLibrary failed with code " + std::to_string(GetLastError());
+        reason = utf8FromPath(file) + ": LoadLibrary failed with code " + std::to_string(failure);
 #else
     void* handle = dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) {
