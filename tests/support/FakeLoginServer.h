@@ -11,7 +11,8 @@ namespace testing_support {
 // Listens on `address`:3306 (a loopback address other than the test server's) and
 // serves one session after another until destroyed: the greeting of a MySQL server,
 // then, after the client's login packet, an authentication switch request naming
-// `method`. Whatever the client does next is read and dropped until it closes.
+// `method`, and closes the session: the client has to decide on the method with what it
+// has (waiting for its next packet would only hold it until its own time limit).
 class FakeLoginServer {
 public:
     FakeLoginServer(std::string address, std::string method);
