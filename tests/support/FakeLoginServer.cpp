@@ -2,6 +2,7 @@
 #include "tests/support/FakeLoginServer.h"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -105,7 +106,9 @@ bool writeAll(int client, const std::string& bytes)
 FakeLoginServer::FakeLoginServer(std::string address, std::string method)
     : address_(std::move(address)), method_(std::move(method))
 {
-    listening_ = socket(AF_INET, SOCK_STREAM, 0);
+    // Close-on-exec: the programs the test starts (Wine's server above all, which outlives
+    // them) must not inherit the listener and keep the address taken after the test.
+    listening_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     const int yes = 1;
     setsockopt(listening_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
     sockaddr_in local{};
@@ -115,7 +118,7 @@ FakeLoginServer::FakeLoginServer(std::string address, std::string method)
     if (bind(listening_, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0 ||
         listen(listening_, 4) != 0)
         ADD_FAILURE() << "the fake server cannot listen on " << address_ << ":" << kServerPort;
-    if (pipe(stopPipe_) != 0)
+    if (pipe2(stopPipe_, O_CLOEXEC) != 0)
         ADD_FAILURE() << "no pipe for stopping the fake server";
     thread_ = std::thread([this] { serve(); });
 }
@@ -134,7 +137,7 @@ void FakeLoginServer::serve()
         pollfd waitForClient[] = {{listening_, POLLIN, 0}, {stopPipe_[0], POLLIN, 0}};
         if (poll(waitForClient, 2, -1) <= 0 || waitForClient[1].revents != 0)
             return;
-        const int client = accept(listening_, nullptr, nullptr);
+        const int client = accept4(listening_, nullptr, nullptr, SOCK_CLOEXEC);
         if (client < 0)
             continue;
         session(client);
