@@ -5,6 +5,8 @@
 #include "data/DatabaseError.h"
 #include "data/MysqlApi.h"
 #include "platform/CodePage.h"
+#include "platform/FilePath.h"
+#include "platform/SharedLibrary.h"
 
 #if defined(_WIN32)
 #include <ws2tcpip.h>
@@ -216,6 +218,12 @@ void Connection::applyOptions(st_mysql* handle)
     };
     const unsigned int connectTimeout = ConnectTimeout;
     set(MYSQL_OPT_CONNECT_TIMEOUT, &connectTimeout);
+#if defined(_WIN32)
+    // A login method the library lacks is loaded as "<plugin folder>\<name>.dll", by
+    // bare name when no folder is set: only the program's folder may supply one.
+    if (const auto folder = platform::pathInSystemCodePage(platform::programFolder()))
+        set(MYSQL_PLUGIN_DIR, folder->c_str());
+#endif
     if (AnswerTimeout != 0) {
         const unsigned int answerTimeout = AnswerTimeout;
         set(MYSQL_OPT_READ_TIMEOUT, &answerTimeout);

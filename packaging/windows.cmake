@@ -55,5 +55,14 @@ set(CPACK_NSIS_INSTALLED_ICON_NAME calendar-import.exe)
 set(CPACK_NSIS_MODIFY_PATH OFF)
 set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
 set(CPACK_NSIS_IGNORE_LICENSE_PAGE ON)
+# The installer keeps its folder in HKLM\Software\<vendor>\<key>; the uninstaller removes
+# only the inner key, and would leave the vendor's key empty behind it. These commands
+# run before that removal, so they remove the inner key themselves, then the vendor's
+# key if nothing else is in it.
+# (NSIS's single quotes, and each backslash doubled once more: CPack writes the value into
+# its configuration file unescaped.)
+set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS
+    "  DeleteRegKey SHCTX 'Software\\\\${CPACK_PACKAGE_VENDOR}\\\\${CPACK_PACKAGE_INSTALL_REGISTRY_KEY}'
+  DeleteRegKey /ifempty SHCTX 'Software\\\\${CPACK_PACKAGE_VENDOR}'")
 
 include(CPack)

@@ -1,6 +1,7 @@
 // A shared library loaded by file name at run time, closed when its owner goes away.
 #pragma once
 
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -11,7 +12,10 @@ namespace platform {
 class SharedLibrary {
 public:
     // Tries each name in order and keeps the first that loads; nullopt when none does.
-    // `failures` collects the loader's reason for each name that did not load.
+    // `failures` collects the loader's reason for each name that did not load. On
+    // Windows a bare name is taken from the program's own folder only (by full path),
+    // never from the current folder or PATH; what the DLL needs in turn comes from its
+    // own folder and System32.
     static std::optional<SharedLibrary> loadFirst(const std::vector<std::string>& names,
                                                   std::string* failures = nullptr);
 
@@ -36,5 +40,14 @@ private:
     std::unique_ptr<void, Closer> handle_;
     std::string fileName_;
 };
+
+// Windows: from here on the loader looks for DLLs (those loaded by bare name by any
+// code in the process, the client library's login plugins among them) only in the
+// program's folder and System32: not in the current folder, not on PATH. Called first
+// thing in main; false when the system refused. Elsewhere it does nothing.
+bool restrictLibrarySearch();
+
+// The folder holding the running program's file.
+std::filesystem::path programFolder();
 
 }  // namespace platform

@@ -3,6 +3,7 @@
 
 #include "app/cli/ConsoleTexts.h"
 #include "app/cli/JsonText.h"
+#include "platform/ConsoleText.h"
 #include "update/Texts.h"
 
 namespace cli {
@@ -82,9 +83,7 @@ void ConsoleOutput::writeVisited(std::FILE* stream, const std::string& line)
     // A terminal shows it; a file or a pipe never gets it.
     const std::string progress =
         terminal_->message(fill(texts::kProgress, {groupedDigits(visited_), groupedDigits(listed_)}));
-    std::fputs(kEraseLine, err_);
-    std::fwrite(progress.data(), 1, progress.size(), err_);
-    std::fflush(err_);
+    platform::writeText(err_, kEraseLine + progress);
     progressShown_ = true;
 }
 
@@ -103,8 +102,7 @@ bool ConsoleOutput::allWritten() const
 void ConsoleOutput::writeLocked(std::FILE* stream, const std::string& line)
 {
     clearProgress();
-    const bool written = std::fwrite(line.data(), 1, line.size(), stream) == line.size() &&
-                         std::fputc('\n', stream) != EOF && std::fflush(stream) == 0;
+    const bool written = platform::writeText(stream, line + '\n');
     allWritten_ = allWritten_ && written;
 }
 
@@ -112,7 +110,7 @@ void ConsoleOutput::clearProgress()
 {
     if (!progressShown_)
         return;
-    std::fputs(kEraseLine, err_);
+    platform::writeText(err_, kEraseLine);
     progressShown_ = false;
 }
 

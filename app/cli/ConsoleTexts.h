@@ -44,6 +44,7 @@ inline constexpr char kHelp[] =
     "  64  chybný příkazový řádek\n"
     "  66  soubor se seznamem serverů nejde přečíst\n"
     "  69  kódování Windows-1250 není v systému k dispozici\n"
+    "  70  vnitřní chyba programu (vypíše jeden řádek s popisem)\n"
     "  74  výstup nejde zapsat\n"
     "  78  konfigurační soubor existuje, ale nejde přečíst\n"
     "  130, 143  běh přerušen signálem SIGINT, SIGTERM (souhrn se vypíše)";
@@ -84,6 +85,7 @@ inline constexpr char kTotalSummary[] =
 inline constexpr char kTrialSummary[] = "Celkem databází: %1, příkazů neodesláno (zkušební běh): %2";
 inline constexpr char kTrialDone[] = "Zkušební běh skončil, žádný příkaz nebyl odeslán";
 inline constexpr char kWriteFailed[] = "%1: výstup nejde zapsat";
+inline constexpr char kInternalError[] = "%1: vnitřní chyba programu: %2";
 inline constexpr char kProgress[] = "Zpracováno databází: %1 / %2";
 
 }  // namespace cli::texts

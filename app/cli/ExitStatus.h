@@ -11,6 +11,8 @@ enum ExitStatus : int {
     kExitWrongCommandLine = 64,        // as EX_USAGE of sysexits.h
     kExitHostsFileUnreadable = 66,     // as EX_NOINPUT: the --hosts-file cannot be read
     kExitCodePageMissing = 69,         // as EX_UNAVAILABLE: the system cannot convert Windows-1250
+    kExitInternalError = 70,           // as EX_SOFTWARE: the program failed in itself (an exception
+                                       // nothing else caught); no other outcome uses it
     kExitOutputFailed = 74,            // as EX_IOERR: the report could not be written
     kExitConfigurationUnreadable = 78, // as EX_CONFIG: the configuration file is there but unreadable
     kExitBySignal = 128,               // plus the signal's number, as a shell reports a program it killed

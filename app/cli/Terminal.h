@@ -9,8 +9,9 @@ namespace cli {
 
 class Terminal {
 public:
-    // Takes the encoding of the locale's LC_CTYPE (setlocale must have run); Windows
-    // consoles get UTF-8.
+    // Takes the encoding of the locale's LC_CTYPE (setlocale must have run). On Windows
+    // the texts stay UTF-8: platform::writeText gives a console UTF-16 and anything else
+    // the UTF-8 bytes.
     Terminal();
 
     // A message: in a locale that cannot show a letter, the letter loses its accent

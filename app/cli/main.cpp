@@ -1,5 +1,6 @@
 // The console program: reads the command line, runs the calendar update on each server, reports.
 #include "app/InstalledPaths.h"
+#include "app/cli/CatchAll.h"
 #include "app/cli/CommandLine.h"
 #include "app/cli/ConsoleReport.h"
 #include "app/cli/ConsoleTexts.h"
@@ -8,6 +9,9 @@
 #include "app/cli/StopSignal.h"
 #include "app/cli/Terminal.h"
 #include "platform/CodePage.h"
+#include "platform/ConsoleText.h"
+#include "platform/FilePath.h"
+#include "platform/SharedLibrary.h"
 #include "update/Configuration.h"
 
 #if defined(_WIN32)
@@ -25,7 +29,10 @@
 #include <cstring>
 #include <filesystem>
 #include <array>
+#include <exception>
+#include <string>
 #include <variant>
+#include <vector>
 
 namespace {
 
@@ -59,11 +66,9 @@ bool isTerminal(std::FILE* stream)
 bool printLines(std::FILE* stream, const cli::Terminal& terminal, std::initializer_list<std::string> lines)
 {
     bool written = true;
-    for (const std::string& line : lines) {
-        const std::string bytes = terminal.message(line) + '\n';
-        written = std::fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size() && written;
-    }
-    return std::fflush(stream) == 0 && written;
+    for (const std::string& line : lines)
+        written = platform::writeText(stream, terminal.message(line) + '\n') && written;
+    return written;
 }
 
 int finishedPrinting(bool written, const cli::Terminal& terminal, int status)
@@ -92,11 +97,6 @@ int showWrongCommandLine(const cli::Terminal& terminal, const cli::CommandLine& 
                {fill(commandLine.problemText, {cli::texts::kProgramName, terminal.argument(commandLine.wrongArgument)}),
                 cli::texts::kUsage});
     return cli::kExitWrongCommandLine;
-}
-
-std::filesystem::path pathOf(const std::string& utf8)
-{
-    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
 // False with errno set when the file cannot be read whole.
@@ -131,7 +131,7 @@ std::variant<std::vector<std::string>, int> serversToUpdate(const cli::Terminal&
     if (commandLine.hostsFile) {
         const std::string file = terminal.argument(*commandLine.hostsFile);
         std::string text;
-        if (!readWholeFile(pathOf(file), text)) {
+        if (!readWholeFile(platform::pathFromUtf8(file), text)) {
             printLines(stderr, terminal,
                        {fill(cli::texts::kHostsFileUnreadable,
                              {cli::texts::kProgramName, terminal.path(file), terminal.message(std::strerror(errno))})});
@@ -149,7 +149,7 @@ std::variant<std::vector<std::string>, int> serversToUpdate(const cli::Terminal&
     if (hosts.empty()) {
         const std::string file = commandLine.configurationFile ? terminal.argument(*commandLine.configurationFile)
                                                                : std::string(app::kInstalledConfigurationFile);
-        update::ConfiguredServer configured = update::readConfiguredServer(pathOf(file));
+        update::ConfiguredServer configured = update::readConfiguredServer(platform::pathFromUtf8(file));
         if (configured.unreadable) {
             printLines(stderr, terminal,
                        {fill(cli::texts::kConfigurationUnreadable,
@@ -186,18 +186,14 @@ int runUpdates(const cli::Terminal& terminal, const cli::CommandLine& commandLin
     return finishedPrinting(output.allWritten(), terminal, status);
 }
 
-}  // namespace
-
-int main(int argc, char* argv[])
+// The program's work, from the command line's arguments (UTF-8 on Windows, the locale's
+// bytes elsewhere) to the exit status.
+int run(const cli::Terminal& terminal, const std::vector<std::string>& arguments)
 {
-    openClosedStandardDescriptors();
-    std::setlocale(LC_ALL, "");
-#if defined(_WIN32)
-    SetConsoleOutputCP(CP_UTF8);
-#endif
-    const cli::Terminal terminal;
-    const cli::CommandLine commandLine =
-        cli::parseCommandLine({const_cast<const char* const*>(argv) + 1, static_cast<size_t>(argc - 1)});
+    std::vector<const char*> pointers;
+    for (const std::string& argument : arguments)
+        pointers.push_back(argument.c_str());
+    const cli::CommandLine commandLine = cli::parseCommandLine({pointers.data(), pointers.size()});
 
     switch (commandLine.action) {
     case cli::CommandLine::Action::ShowHelp: return showHelp(terminal);
@@ -217,3 +213,35 @@ int main(int argc, char* argv[])
     cli::catchStopSignals();
     return runUpdates(terminal, commandLine, std::get<std::vector<std::string>>(hosts));
 }
+
+// The run with every exception caught: a failure in the program itself ends with one
+// line and a status of its own, never with an abort whose status a script could take
+// for one of the documented outcomes.
+int runCatchingEverything(const std::vector<std::string>& arguments)
+{
+    openClosedStandardDescriptors();
+    std::setlocale(LC_ALL, "");
+    const cli::Terminal terminal;
+    return cli::statusCatchingEverything(stderr, terminal, [&] { return run(terminal, arguments); });
+}
+
+}  // namespace
+
+#if defined(_WIN32)
+// The command line as Windows holds it, UTF-16, converted once to the program's UTF-8:
+// the narrow argv would come in the system's code page and lose every letter it lacks.
+int wmain(int argc, wchar_t* argv[])
+{
+    // Before anything can load a DLL: none from the current folder or PATH.
+    platform::restrictLibrarySearch();
+    std::vector<std::string> arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.push_back(platform::wideToUtf8(argv[i]));
+    return runCatchingEverything(arguments);
+}
+#else
+int main(int argc, char* argv[])
+{
+    return runCatchingEverything(std::vector<std::string>(argv + 1, argv + argc));
+}
+#endif

@@ -4,6 +4,7 @@
 #include "app/StartupChecks.h"
 #include "data/uDM.h"
 #include "platform/CodePage.h"
+#include "platform/SharedLibrary.h"
 #include "ui/win32/MainWindow.h"
 
 #include <windows.h>
@@ -13,6 +14,8 @@
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
+    // Before anything can load a DLL: none from the current folder or PATH.
+    platform::restrictLibrarySearch();
     // Without the conversion every Czech text would turn into '?'.
     if (const auto missing = platform::windows1250Unavailable()) {
         ui::showNoticeBox(std::string(app::kCodePageMissingNotice) + *missing, "CHYBA");

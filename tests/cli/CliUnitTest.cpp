@@ -1,11 +1,20 @@
 // The console's own pieces without a server: its command line, its JSON, its numbers and
 // how the statuses of several servers combine.
+#include "app/cli/CatchAll.h"
 #include "app/cli/CommandLine.h"
 #include "app/cli/ConsoleReport.h"
 #include "app/cli/ExitStatus.h"
 #include "app/cli/JsonText.h"
 
 #include <gtest/gtest.h>
+
+#include <clocale>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <stdexcept>
 
 namespace {
 
@@ -73,6 +82,39 @@ TEST(CliStatus, TheWorstOfSeveralServersWins)
             SCOPED_TRACE(std::to_string(order[i]) + " with " + std::to_string(order[j]));
             EXPECT_EQ(worseStatus(order[i], order[j]), order[std::max(i, j)]);
         }
+    }
+}
+
+// Whatever escapes the program's own handling gives one line and status 70, which no
+// outcome of a run shares; a status from the work itself passes through.
+TEST(CliCatchAll, AnEscapedExceptionGivesOneLineAndItsOwnStatus)
+{
+    std::setlocale(LC_ALL, "C.UTF-8");
+    const cli::Terminal terminal;
+    struct Case {
+        const char* what;
+        std::function<int()> work;
+        int status;
+        std::string line;
+    };
+    const Case cases[] = {
+        {"a standard exception", [] () -> int { throw std::runtime_error("cesta C:\\Jiří\nnejde"); }, 70,
+         "calendar-import-cli: vnitřní chyba programu: cesta C:\\Jiří\\nnejde\n"},
+        {"anything else", [] () -> int { throw 42; }, 70,
+         "calendar-import-cli: vnitřní chyba programu: neznámá výjimka\n"},
+        {"no exception", [] { return cli::kExitNothingWritten; }, 3, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::filesystem::path file = std::filesystem::temp_directory_path() / "cli-catch-all.txt";
+        std::FILE* err = std::fopen(file.c_str(), "w+b");
+        ASSERT_NE(err, nullptr);
+        EXPECT_EQ(cli::statusCatchingEverything(err, terminal, c.work), c.status);
+        std::fclose(err);
+        std::ostringstream written;
+        written << std::ifstream(file, std::ios::binary).rdbuf();
+        EXPECT_EQ(written.str(), c.line);
+        std::filesystem::remove(file);
     }
 }
 

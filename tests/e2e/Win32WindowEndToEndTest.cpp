@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -97,9 +98,16 @@ protected:
 
     void configureServer(const std::string& address) { writeConfiguration(kConfiguration, address); }
 
-    void startProgram()
+    // Started from `currentFolder` when one is given, with `pathFolder` (a Windows path)
+    // in front of PATH.
+    void startProgram(const std::filesystem::path& currentFolder = {}, const std::string& pathFolder = {})
     {
-        program.setProcessEnvironment(wineEnvironment(x.environment()));
+        QProcessEnvironment environment = wineEnvironment(x.environment());
+        if (!pathFolder.empty())
+            environment.insert("WINEPATH", QString::fromStdString(pathFolder));
+        program.setProcessEnvironment(environment);
+        if (!currentFolder.empty())
+            program.setWorkingDirectory(QString::fromStdString(currentFolder.string()));
         program.start(WINE_RUN, {WINDOWS_PROGRAM});
         ASSERT_TRUE(program.waitForStarted(kPatienceMs));
     }
@@ -127,6 +135,30 @@ TEST_F(WindowsEndToEnd, ReachableServerIsUpdatedWithoutAnyInput)
 
     dismiss(notice, "OK");
     expectEndedNormally();
+}
+
+// A libmysql41.dll in the current folder and on PATH (one that leaves a marker file when
+// loaded) is not the window program's client library: the run works with its own.
+TEST_F(WindowsEndToEnd, PlantedClientLibraryIsNotLoaded)
+{
+    const std::filesystem::path current = std::filesystem::path(PLANTED_DIR) / "current";
+    const std::filesystem::path onPath = std::filesystem::path(PLANTED_DIR) / "path";
+    for (const std::filesystem::path& folder : {current, onPath}) {
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder);
+        std::filesystem::copy_file(PLANTED_DLL, folder / "libmysql41.dll");
+    }
+    std::string pathFolder = "Z:" + onPath.string();
+    std::replace(pathFolder.begin(), pathFolder.end(), '/', '\\');
+    configureServer("127.0.0.1");
+    startProgram(current, pathFolder);
+
+    const QString notice = x.waitForWindow("OK");
+    expectRowsInEveryTenant();
+    dismiss(notice, "OK");
+    expectEndedNormally();
+    for (const std::filesystem::path& folder : {current, onPath})
+        EXPECT_FALSE(std::filesystem::exists(folder / "libmysql41.dll.loaded")) << folder << ": the planted DLL was loaded";
 }
 
 TEST_F(WindowsEndToEnd, UnreachableServerShowsTheWindowWhereATypedAddressWorks)

@@ -189,6 +189,8 @@ ChildResult runChild(const std::string& program, const std::vector<std::string>&
     posix_spawn_file_actions_adddup2(&actions, err[1], 2);
     for (int descriptor : {in[0], in[1], out[0], out[1], err[0], err[1]})
         posix_spawn_file_actions_addclose(&actions, descriptor);
+    if (!options.workingDirectory.empty())
+        posix_spawn_file_actions_addchdir_np(&actions, options.workingDirectory.c_str());
 
     std::vector<std::string> environment;
     for (char** entry = environ; *entry; ++entry) {

@@ -20,6 +20,8 @@ struct ChildOptions {
     std::map<std::string, std::optional<std::string>> environment;
     // Standard input; the child reads end-of-file after it.
     std::string input;
+    // The child's current folder; empty: the caller's (POSIX only).
+    std::string workingDirectory;
 };
 
 ChildResult runChild(const std::string& program, const std::vector<std::string>& arguments,
