@@ -19,13 +19,13 @@ FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 # The Windows build: the MinGW-w64 cross compilers (POSIX thread model), Wine to run what
 # they build with the fonts of its own windows (MS Sans Serif among them), makensis for the
 # installer, dpkg-dev to unpack Debian's client source, locales for the Czech locale
-# under which Wine has the code page of a Czech Windows, and python3 with librsvg and
-# cairo to draw the programs' icon from the project's SVG.
+# under which Wine has the code page of a Czech Windows, and rsvg-convert and icotool to
+# make the programs' icon from the project's SVG.
 WINDOWS_PACKAGES=(
   cmake ninja-build libcli11-dev
   mingw-w64 gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix
   wine wine64 fonts-wine nsis dpkg-dev locales
-  python3 librsvg2-2 libcairo2
+  librsvg2-bin icoutils
 )
 
 # Installs the packages that are not installed yet. The database server's package must
