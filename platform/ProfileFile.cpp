@@ -2,6 +2,7 @@
 #include "platform/ProfileFile.h"
 
 #include "platform/CodePage.h"
+#include "platform/TextFile.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -346,9 +347,10 @@ ProfileValue unreadable(std::string problem)
     return {ProfileValue::Source::Unreadable, {}, std::move(problem)};
 }
 
-ProfileValue defaultValueOf(std::string_view defaultValue)
+ProfileValue defaultValueOf(std::string_view defaultValue,
+                            ProfileValue::Source source = ProfileValue::Source::Default)
 {
-    return {ProfileValue::Source::Default, windows1250ToUtf8(cutToMaxLength(utf8ToWindows1250(defaultValue))), {}};
+    return {source, windows1250ToUtf8(cutToMaxLength(utf8ToWindows1250(defaultValue))), {}};
 }
 
 // Reads the file in pieces through `consume` until it returns false or the file ends;
@@ -473,6 +475,29 @@ std::optional<std::string> valueFromUnicode(const std::filesystem::path& file, s
     return windows1250ToUtf8(cutToMaxLength(utf8ToWindows1250(wideToUtf8(*wide))));
 }
 
+// Reads a file that checkFile found readable; `file` in the long form where it needs it.
+std::optional<std::string> readPieces(const std::filesystem::path& file, bool& missing, const PieceConsumer& consume)
+{
+    const HANDLE handle = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+        return missing ? std::nullopt : std::optional<std::string>("Windows error " + std::to_string(error));
+    }
+    const HandleCloser closer{handle};
+    if (GetFileType(handle) != FILE_TYPE_DISK)
+        return std::string("Not a regular file");
+    std::array<char, 65536> buffer{};
+    for (;;) {
+        DWORD count = 0;
+        if (!ReadFile(handle, buffer.data(), static_cast<DWORD>(buffer.size()), &count, nullptr))
+            return "Windows error " + std::to_string(GetLastError());
+        if (count == 0 || !consume(std::string_view(buffer.data(), count)))
+            return std::nullopt;
+    }
+}
+
 #else
 
 struct DescriptorCloser {
@@ -528,16 +553,49 @@ std::string profileStringFromText(std::string_view contents, std::string_view se
     return lookup.value() ? *lookup.value() : cutToMaxLength(defaultValue);
 }
 
+namespace {
+
+// The file read here, a piece at a time, by the rules above.
+ProfileValue readFollowingWindowsRules(const std::filesystem::path& file, std::string_view section,
+                                       std::string_view key, std::string_view defaultValue)
+{
+    Lookup lookup(section, key);
+    FileDecoder decoder;
+    bool missing = false;
+    bool more = true;
+    const auto problem = readPieces(file, missing, [&](std::string_view piece) {
+        more = lookup.feed(decoder.decode(piece));
+        return more;
+    });
+    if (problem)
+        return unreadable(*problem);
+    if (missing)
+        return defaultValueOf(defaultValue, ProfileValue::Source::FileMissing);
+    if (more && lookup.feed(decoder.finish()))
+        lookup.finish();
+    if (!lookup.value())
+        return defaultValueOf(defaultValue);
+    return {ProfileValue::Source::File, windows1250ToUtf8(*lookup.value()), {}};
+}
+
+}  // namespace
+
 #if defined(_WIN32)
 
 ProfileValue readProfileString(const std::filesystem::path& file, std::string_view section,
                                std::string_view key, std::string_view defaultValue)
 {
-    const FileCheck check = checkFile(file);
+    const bool longPath = needsExtendedLength(file);
+    const std::filesystem::path path = longPath ? extendedLengthPath(file) : file;
+    const FileCheck check = checkFile(path);
     if (check.problem)
         return unreadable(*check.problem);
     if (check.missing)
-        return defaultValueOf(defaultValue);
+        return defaultValueOf(defaultValue, ProfileValue::Source::FileMissing);
+    // The profile functions take no path of MAX_PATH characters or more: such a file is
+    // read here, by the rules that the differential test holds to theirs.
+    if (longPath)
+        return readFollowingWindowsRules(path, section, key, defaultValue);
     // Section and key are ASCII names; the profile functions take them in either form.
     const std::string sectionBytes = utf8ToWindows1250(section), keyBytes = utf8ToWindows1250(key);
     const auto value = check.byteOrderMark ? valueFromUnicode(file, sectionBytes, keyBytes)
@@ -552,23 +610,7 @@ ProfileValue readProfileString(const std::filesystem::path& file, std::string_vi
 ProfileValue readProfileString(const std::filesystem::path& file, std::string_view section,
                                std::string_view key, std::string_view defaultValue)
 {
-    Lookup lookup(section, key);
-    FileDecoder decoder;
-    bool missing = false;
-    bool more = true;
-    const auto problem = readPieces(file, missing, [&](std::string_view piece) {
-        more = lookup.feed(decoder.decode(piece));
-        return more;
-    });
-    if (problem)
-        return unreadable(*problem);
-    if (missing)
-        return defaultValueOf(defaultValue);
-    if (more && lookup.feed(decoder.finish()))
-        lookup.finish();
-    if (!lookup.value())
-        return defaultValueOf(defaultValue);
-    return {ProfileValue::Source::File, windows1250ToUtf8(*lookup.value()), {}};
+    return readFollowingWindowsRules(file, section, key, defaultValue);
 }
 
 #endif

@@ -14,11 +14,12 @@ inline constexpr std::size_t kProfileValueMaxLength = 2047;
 struct ProfileValue {
     enum class Source {
         File,        // the key was found
-        Default,     // the file, the section or the key is missing
+        Default,     // the section or the key is missing
+        FileMissing, // the file is missing (neither it nor a folder of its path is there)
         Unreadable,  // the file is there but cannot be read: `problem` says why
     };
     Source source = Source::Default;
-    std::string value;    // UTF-8; for Unreadable the empty text
+    std::string value;    // UTF-8: the value or the default; for Unreadable the empty text
     std::string problem;  // for Unreadable, e.g. "Is a directory"
 };
 

@@ -45,7 +45,7 @@ inline constexpr char kHelp[] =
     "  66  soubor se seznamem serverů nejde přečíst\n"
     "  69  kódování Windows-1250 není v systému k dispozici\n"
     "  74  výstup nejde zapsat\n"
-    "  78  konfigurační soubor existuje, ale nejde přečíst\n"
+    "  78  konfigurační soubor existuje, ale nejde přečíst, nebo soubor z --config neexistuje\n"
     "  130, 143  běh přerušen signálem SIGINT, SIGTERM (souhrn se vypíše)";
 inline constexpr char kUnknownArgument[] = "%1: neznámý argument %2";
 inline constexpr char kValueMissing[] = "%1: volbě %2 chybí hodnota";
@@ -54,6 +54,7 @@ inline constexpr char kWrongFormat[] = "%1: volba --format přijímá text nebo 
 inline constexpr char kWrongNumber[] = "%1: volba %3 potřebuje celé číslo od %4 do %5, ne %2";
 inline constexpr char kWrongCommandLine[] = "%1: chybný příkazový řádek: %2";
 inline constexpr char kConfigurationUnreadable[] = "%1: konfigurační soubor %2 nejde přečíst: %3";
+inline constexpr char kConfigurationMissing[] = "%1: konfigurační soubor %2 neexistuje";
 inline constexpr char kHostsFileUnreadable[] = "%1: soubor se seznamem serverů %2 nejde přečíst: %3";
 inline constexpr char kHostsFileEmpty[] = "%1: soubor se seznamem serverů %2 neobsahuje žádnou adresu";
 inline constexpr char kCodePageMissing[] = "%1: kódování Windows-1250 není v tomto systému k dispozici: %2";

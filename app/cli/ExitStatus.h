@@ -12,7 +12,7 @@ enum ExitStatus : int {
     kExitHostsFileUnreadable = 66,     // as EX_NOINPUT: the --hosts-file cannot be read
     kExitCodePageMissing = 69,         // as EX_UNAVAILABLE: the system cannot convert Windows-1250
     kExitOutputFailed = 74,            // as EX_IOERR: the report could not be written
-    kExitConfigurationUnreadable = 78, // as EX_CONFIG: the configuration file is there but unreadable
+    kExitConfigurationUnreadable = 78, // as EX_CONFIG: configuration file unreadable, or --config's missing
     kExitBySignal = 128,               // plus the signal's number, as a shell reports a program it killed
 };
 

@@ -156,6 +156,13 @@ std::variant<std::vector<std::string>, int> serversToUpdate(const cli::Terminal&
                              {cli::texts::kProgramName, terminal.path(file), *configured.unreadable})});
             return cli::kExitConfigurationUnreadable;
         }
+        // Only the installed file may be missing (the business application's default
+        // then holds); a file the user names is one they expect to be read.
+        if (configured.fileMissing && commandLine.configurationFile) {
+            printLines(stderr, terminal,
+                       {fill(cli::texts::kConfigurationMissing, {cli::texts::kProgramName, terminal.path(file)})});
+            return cli::kExitConfigurationUnreadable;
+        }
         hosts.push_back(std::move(configured.address));
     }
     std::vector<std::string> once;

@@ -250,31 +250,48 @@ TEST_F(CliRun, HostComesFromTheConfigurationFileUnlessGiven)
     const std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) / "calendar-cli-config";
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir / "a-folder.ini");
+    // Longer than Windows' MAX_PATH (260), the file's own name included.
+    const std::filesystem::path deep = dir / std::string(100, 'a') / std::string(100, 'b') / std::string(100, 'c');
+    std::filesystem::create_directories(deep);
     const std::string file = programPath(dir / "quorvel.ini");
     const std::string folder = programPath(dir / "a-folder.ini");
+    const std::string longPath = programPath(deep / "quorvel.ini");
     struct Case {
         const char* description;
         const char* configuration;  // nullptr: no file
         Arguments arguments;
         int exitStatus;
+        std::string missing;  // the file named as missing
     };
     const Case cases[] = {
-        {"address from the file", "[DATABASE]\nIP=127.0.0.1\n", {"--config", file}, 0},
-        {"wrong address in the file", "[DATABASE]\nIP=127.0.0.2\n", {"--config", file}, 1},
-        {"no file: localhost", nullptr, {"--config", file}, 0},
-        {"--host wins over the file", "[DATABASE]\nIP=127.0.0.2\n", {"--config=" + file, "--host", "localhost"}, 0},
-        {"--host=ADDRESS wins as well", "[DATABASE]\nIP=127.0.0.1\n", {"--config", file, "--host=127.0.0.2"}, 1},
+        {"address from the file", "[DATABASE]\nIP=127.0.0.1\n", {"--config", file}, 0, {}},
+        {"wrong address in the file", "[DATABASE]\nIP=127.0.0.2\n", {"--config", file}, 1, {}},
+        {"--host wins over the file", "[DATABASE]\nIP=127.0.0.2\n", {"--config=" + file, "--host", "localhost"}, 0, {}},
+        {"--host=ADDRESS wins as well", "[DATABASE]\nIP=127.0.0.1\n", {"--config", file, "--host=127.0.0.2"}, 1, {}},
+        {"a path longer than MAX_PATH is read", "[DATABASE]\nIP=127.0.0.1\n", {"--config", longPath}, 0, {}},
+        {"wrong address behind a path longer than MAX_PATH", "[DATABASE]\nIP=127.0.0.2\n", {"--config", longPath}, 1, {}},
+        // A file the user names must be there: a typo never leads to localhost.
+        {"no file", nullptr, {"--config", file}, 78, file},
+        {"no such folder", nullptr, {"--config", programPath(dir / "absent" / "quorvel.ini")}, 78,
+         programPath(dir / "absent" / "quorvel.ini")},
         // There but unreadable: no address was read, so nothing is sent anywhere.
-        {"a folder where the file should be", nullptr, {"--config", folder}, 78},
+        {"a folder where the file should be", nullptr, {"--config", folder}, 78, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.description);
         std::filesystem::remove(dir / "quorvel.ini");
-        if (c.configuration)
+        std::filesystem::remove(deep / "quorvel.ini");
+        if (c.configuration) {
             std::ofstream(dir / "quorvel.ini") << c.configuration;
+            std::ofstream(deep / "quorvel.ini") << c.configuration;
+        }
         const Result result = runCli(c.arguments);
         EXPECT_EQ(result.exitStatus, c.exitStatus);
-        if (c.exitStatus == 78) {
+        if (!c.missing.empty()) {
+            EXPECT_EQ(result.err, std::vector<std::string>{"calendar-import-cli: konfigurační soubor " + c.missing +
+                                                           " neexistuje"});
+            EXPECT_TRUE(result.out.empty());
+        } else if (c.exitStatus == 78) {
             // One line naming the file as given, backslashes and all, and the system's reason.
             ASSERT_EQ(result.err.size(), 1u);
             EXPECT_TRUE(startsWith(result.err[0],

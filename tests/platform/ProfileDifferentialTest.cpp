@@ -180,6 +180,7 @@ std::string linuxAnswer(const std::filesystem::path& file, const Question& quest
     switch (read.source) {
     case platform::ProfileValue::Source::File: return "F " + hex(read.value);
     case platform::ProfileValue::Source::Default: return "D " + hex(read.value);
+    case platform::ProfileValue::Source::FileMissing: return "M " + hex(read.value);
     case platform::ProfileValue::Source::Unreadable: break;
     }
     return "U " + read.problem;

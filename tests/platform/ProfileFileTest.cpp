@@ -1,9 +1,12 @@
 // Tests of the profile file reader: the lookup rules over text, and reading real files.
 #include "platform/ProfileFile.h"
+#include "platform/TextFile.h"
 
 #include <gtest/gtest.h>
 
-#if !defined(_WIN32)
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <sys/stat.h>
 #endif
 
@@ -182,7 +185,7 @@ TEST_F(ReadProfileString, MissingFileGivesTheDefault)
     for (const auto& missing : {dir_ / "absent.ini", dir_ / "absent" / "absent.ini"}) {
         SCOPED_TRACE(missing.string());
         const ProfileValue read = readProfileString(missing, "DATABASE", "Server", "def");
-        EXPECT_EQ(read.source, ProfileValue::Source::Default);
+        EXPECT_EQ(read.source, ProfileValue::Source::FileMissing);
         EXPECT_EQ(read.value, "def");
     }
     EXPECT_EQ(readProfileString(dir_ / "absent.ini", "DATABASE", "Server", kLongValue).value, kLongestValue);
@@ -265,6 +268,26 @@ TEST_F(ReadProfileString, FileNamedInAnotherScriptIsRead)
     const auto path = folder / "settings.ini";
     std::ofstream(path, std::ios::binary) << "[DATABASE]\r\nIP=\xE8\x9A\xFD\r\n";
     EXPECT_EQ(valueOf(readProfileString(path, "DATABASE", "IP", "localhost")), "čšý");
+}
+
+// Longer than Windows' MAX_PATH: read all the same (on Windows through the long form of
+// the path), and a missing file there is missing, not unreadable.
+TEST_F(ReadProfileString, PathLongerThanMaxPathIsRead)
+{
+    const auto folder = dir_ / std::string(120, 'a') / std::string(120, 'b');
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder / "settings.ini", std::ios::binary) << "[DATABASE]\r\nIP=\xE8\x9A\xFD\r\n";
+    EXPECT_EQ(valueOf(readProfileString(folder / "settings.ini", "DATABASE", "IP", "localhost")), "čšý");
+    std::ofstream(folder / "marked.ini", std::ios::binary) << "\xEF\xBB\xBF[DATABASE]\nIP=ž";
+    EXPECT_EQ(valueOf(readProfileString(folder / "marked.ini", "DATABASE", "IP", "localhost")), "ž");
+    const ProfileValue missing = readProfileString(folder / "absent.ini", "DATABASE", "IP", "localhost");
+    EXPECT_EQ(missing.source, ProfileValue::Source::FileMissing);
+#if defined(_WIN32)
+    // The C++ library cannot remove what lies beyond MAX_PATH; the long form can.
+    for (const char* name : {"settings.ini", "marked.ini"})
+        DeleteFileW(platform::extendedLengthPath(folder / name).c_str());
+    RemoveDirectoryW(platform::extendedLengthPath(folder).c_str());
+#endif
 }
 
 // A file far larger than any line the reader keeps: read through to its last line
