@@ -8,6 +8,7 @@
 #include "app/cli/StopSignal.h"
 #include "app/cli/Terminal.h"
 #include "platform/CodePage.h"
+#include "platform/TextFile.h"
 #include "update/Configuration.h"
 
 #if defined(_WIN32)
@@ -22,9 +23,7 @@
 #include <cerrno>
 #include <clocale>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
-#include <array>
 #include <variant>
 
 namespace {
@@ -99,27 +98,6 @@ std::filesystem::path pathOf(const std::string& utf8)
     return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
-// False with errno set when the file cannot be read whole.
-bool readWholeFile(const std::filesystem::path& path, std::string& text)
-{
-#if defined(_WIN32)
-    std::FILE* file = _wfopen(path.c_str(), L"rb");
-#else
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-#endif
-    if (!file)
-        return false;
-    std::array<char, 4096> buffer{};
-    std::size_t count = 0;
-    while ((count = std::fread(buffer.data(), 1, buffer.size(), file)) > 0)
-        text.append(buffer.data(), count);
-    const bool failed = std::ferror(file) != 0;
-    const int error = errno;
-    std::fclose(file);
-    errno = error;
-    return !failed;
-}
-
 // The servers to update, each once, in the order given: --host, then --hosts-file; with
 // neither, the address in the configuration file. A failure gives its exit status.
 std::variant<std::vector<std::string>, int> serversToUpdate(const cli::Terminal& terminal,
@@ -130,14 +108,15 @@ std::variant<std::vector<std::string>, int> serversToUpdate(const cli::Terminal&
         hosts.push_back(terminal.argument(host));
     if (commandLine.hostsFile) {
         const std::string file = terminal.argument(*commandLine.hostsFile);
-        std::string text;
-        if (!readWholeFile(pathOf(file), text)) {
+        // Decoded as Windows tools write text: PowerShell's ">" writes UTF-16LE with a mark.
+        const platform::TextFile read = platform::readTextFile(pathOf(file));
+        if (read.problem) {
             printLines(stderr, terminal,
                        {fill(cli::texts::kHostsFileUnreadable,
-                             {cli::texts::kProgramName, terminal.path(file), terminal.message(std::strerror(errno))})});
+                             {cli::texts::kProgramName, terminal.path(file), terminal.message(*read.problem)})});
             return cli::kExitHostsFileUnreadable;
         }
-        const std::vector<std::string> listed = cli::hostsInFile(text);
+        const std::vector<std::string> listed = cli::hostsInFile(read.text);
         if (listed.empty()) {
             printLines(stderr, terminal,
                        {fill(cli::texts::kHostsFileEmpty, {cli::texts::kProgramName, terminal.path(file)})});

@@ -286,7 +286,7 @@ TEST_F(CliRun, HostComesFromTheConfigurationFileUnlessGiven)
             std::ofstream(deep / "quorvel.ini") << c.configuration;
         }
         const Result result = runCli(c.arguments);
-        EXPECT_EQ(result.exitStatus, c.exitStatus);
+        EXPECT_EQ(result.exitStatus, c.exitStatus) << testing::PrintToString(result.err);
         if (!c.missing.empty()) {
             EXPECT_EQ(result.err, std::vector<std::string>{"calendar-import-cli: konfigurační soubor " + c.missing +
                                                            " neexistuje"});
@@ -303,6 +303,50 @@ TEST_F(CliRun, HostComesFromTheConfigurationFileUnlessGiven)
         }
     }
     EXPECT_TRUE(calendarRows(admin, "firma_a").size() == 12u);
+    std::filesystem::remove_all(dir);
+}
+
+// Hosts files as Windows tools save them: the byte order mark says how the file is
+// encoded, and every address in it is read as written.
+TEST_F(CliRun, HostsFileIsReadInEachEncodingWindowsToolsWrite)
+{
+    const std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) / "calendar-cli-hosts";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    const std::u16string hosts = u"# pobočky\r\n127.0.0.1\r\nlocalhost   # druhý\r\n";
+    const auto utf16 = [&](bool bigEndian) {
+        std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+        for (char16_t unit : hosts) {
+            const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
+            bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+        }
+        return bytes;
+    };
+    const std::string utf8 = "# pobočky\r\n127.0.0.1\r\nlocalhost   # druhý\r\n";
+    const struct {
+        const char* description;
+        std::string bytes;
+    } cases[] = {
+        {"UTF-8", utf8},
+        {"UTF-8 with a byte order mark", "\xEF\xBB\xBF" + utf8},
+        {"UTF-16LE with a byte order mark (PowerShell 5.1's >)", utf16(false)},
+        {"UTF-16BE with a byte order mark", utf16(true)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.description);
+        std::ofstream(dir / "hosts", std::ios::binary | std::ios::trunc) << c.bytes;
+        const Result result = runCli({"--hosts-file", programPath(dir / "hosts"), "--dry-run"});
+        EXPECT_EQ(result.exitStatus, 0);
+        for (const char* host : {"127.0.0.1", "localhost"}) {
+            const std::string prefix = "[" + std::string(host) + "] ";
+            EXPECT_TRUE(std::any_of(result.out.begin(), result.out.end(),
+                                    [&](const std::string& line) { return line.starts_with(prefix); }))
+                << host;
+        }
+        EXPECT_TRUE(std::all_of(result.out.begin(), result.out.end(), [](const std::string& line) {
+            return line.starts_with("[127.0.0.1] ") || line.starts_with("[localhost] ");
+        }));
+    }
     std::filesystem::remove_all(dir);
 }
 
