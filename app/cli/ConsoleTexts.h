@@ -55,6 +55,9 @@ inline constexpr char kWrongNumber[] = "%1: volba %3 potřebuje celé číslo od
 inline constexpr char kWrongCommandLine[] = "%1: chybný příkazový řádek: %2";
 inline constexpr char kConfigurationUnreadable[] = "%1: konfigurační soubor %2 nejde přečíst: %3";
 inline constexpr char kConfigurationMissing[] = "%1: konfigurační soubor %2 neexistuje";
+// Before the run, when the address comes from the configuration file: the file, the address.
+inline constexpr char kConfigurationRead[] = "Konfigurační soubor %1, adresa serveru %2";
+inline constexpr char kConfigurationAbsent[] = "Konfigurační soubor %1 neexistuje, adresa serveru %2";
 inline constexpr char kHostsFileUnreadable[] = "%1: soubor se seznamem serverů %2 nejde přečíst: %3";
 inline constexpr char kHostsFileEmpty[] = "%1: soubor se seznamem serverů %2 neobsahuje žádnou adresu";
 inline constexpr char kCodePageMissing[] = "%1: kódování Windows-1250 není v tomto systému k dispozici: %2";

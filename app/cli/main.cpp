@@ -9,6 +9,7 @@
 #include "app/cli/Terminal.h"
 #include "platform/CodePage.h"
 #include "platform/TextFile.h"
+#include "platform/VirtualStore.h"
 #include "update/Configuration.h"
 
 #if defined(_WIN32)
@@ -24,6 +25,7 @@
 #include <clocale>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <variant>
 
 namespace {
@@ -98,10 +100,29 @@ std::filesystem::path pathOf(const std::string& utf8)
     return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
+// The installed configuration file, or on Windows the per-user copy that the business
+// application reads in its place when it runs without administrator rights.
+std::string installedConfigurationFile()
+{
+#if defined(_WIN32)
+    return platform::fileReadByLegacyProgram(app::kInstalledConfigurationFile);
+#else
+    return app::kInstalledConfigurationFile;
+#endif
+}
+
+// The configuration file that gave the address, for the report.
+struct ConfigurationRead {
+    std::string file;
+    bool fileExists = false;
+};
+
 // The servers to update, each once, in the order given: --host, then --hosts-file; with
-// neither, the address in the configuration file. A failure gives its exit status.
+// neither, the address in the configuration file (then `configuration` says which file).
+// A failure gives its exit status.
 std::variant<std::vector<std::string>, int> serversToUpdate(const cli::Terminal& terminal,
-                                                           const cli::CommandLine& commandLine)
+                                                           const cli::CommandLine& commandLine,
+                                                           std::optional<ConfigurationRead>& configuration)
 {
     std::vector<std::string> hosts;
     for (const std::string& host : commandLine.hosts)
@@ -127,7 +148,7 @@ std::variant<std::vector<std::string>, int> serversToUpdate(const cli::Terminal&
     }
     if (hosts.empty()) {
         const std::string file = commandLine.configurationFile ? terminal.argument(*commandLine.configurationFile)
-                                                               : std::string(app::kInstalledConfigurationFile);
+                                                               : installedConfigurationFile();
         update::ConfiguredServer configured = update::readConfiguredServer(pathOf(file));
         if (configured.unreadable) {
             printLines(stderr, terminal,
@@ -142,6 +163,7 @@ std::variant<std::vector<std::string>, int> serversToUpdate(const cli::Terminal&
                        {fill(cli::texts::kConfigurationMissing, {cli::texts::kProgramName, terminal.path(file)})});
             return cli::kExitConfigurationUnreadable;
         }
+        configuration = ConfigurationRead{file, !configured.fileMissing};
         hosts.push_back(std::move(configured.address));
     }
     std::vector<std::string> once;
@@ -154,10 +176,14 @@ std::variant<std::vector<std::string>, int> serversToUpdate(const cli::Terminal&
 
 // Every server's run, reported line by line, then the total.
 int runUpdates(const cli::Terminal& terminal, const cli::CommandLine& commandLine,
-               const std::vector<std::string>& hosts)
+               const std::vector<std::string>& hosts, const std::optional<ConfigurationRead>& configuration)
 {
     cli::ConsoleOutput output(stdout, stderr, isTerminal(stderr));
     output.setTerminal(terminal);
+    if (configuration) {
+        cli::reportConfigurationFile(terminal, output, commandLine.run.format, configuration->file,
+                                     configuration->fileExists, hosts.front());
+    }
     cli::RunSettings settings = cli::runSettingsOf(commandLine, terminal);
     settings.stop = &cli::stopRequested();
     const std::vector<cli::ServerResult> results =
@@ -197,9 +223,10 @@ int main(int argc, char* argv[])
         return cli::kExitCodePageMissing;
     }
 
-    auto hosts = serversToUpdate(terminal, commandLine);
+    std::optional<ConfigurationRead> configuration;
+    auto hosts = serversToUpdate(terminal, commandLine, configuration);
     if (const int* failed = std::get_if<int>(&hosts))
         return *failed;
     cli::catchStopSignals();
-    return runUpdates(terminal, commandLine, std::get<std::vector<std::string>>(hosts));
+    return runUpdates(terminal, commandLine, std::get<std::vector<std::string>>(hosts), configuration);
 }
