@@ -419,7 +419,7 @@ TEST_F(CliRun, HostsFileIsReadInEachEncodingWindowsToolsWrite)
         SCOPED_TRACE(c.description);
         std::ofstream(dir / "hosts", std::ios::binary | std::ios::trunc) << c.bytes;
         const Result result = runCli({"--hosts-file", programPath(dir / "hosts"), "--dry-run"});
-        EXPECT_EQ(result.exitStatus, 0);
+        EXPECT_EQ(result.exitStatus, 0) << testing::PrintToString(result.err);
         for (const char* host : {"127.0.0.1", "localhost"}) {
             const std::string prefix = "[" + std::string(host) + "] ";
             EXPECT_TRUE(std::any_of(result.out.begin(), result.out.end(),

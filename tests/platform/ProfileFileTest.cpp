@@ -7,6 +7,7 @@
 #if defined(_WIN32)
 #include <windows.h>
 #else
+#include <sys/resource.h>
 #include <sys/stat.h>
 #endif
 
@@ -290,14 +291,39 @@ TEST_F(ReadProfileString, PathLongerThanMaxPathIsRead)
 #endif
 }
 
-// A file far larger than any line the reader keeps: read through to its last line
-// without holding it (the memory is measured by the benchmark, not here).
+// Lines several times longer than one read of the file: read through to the last line
+// without holding them (the memory is measured by the benchmark, not here).
 TEST_F(ReadProfileString, HugeLinesAreReadThroughWithoutStopping)
 {
     const std::string huge(3 * 65536 + 7, 'x');
     const auto path = writeFile("[DATABASE]\n" + huge + "\r\n" + huge + "\nIP=found\n");
     EXPECT_EQ(valueOf(readProfileString(path, "DATABASE", "IP", "localhost")), "found");
 }
+
+#if !defined(_WIN32)
+// The reader holds one entry's worth, never the file or a line: a line of 96 MB, read
+// through to the entry after it, raises the process's peak memory by far less.
+TEST_F(ReadProfileString, MemoryStaysBoundedWhateverTheLineLength)
+{
+    const auto path = dir_ / "huge.ini";
+    {
+        std::ofstream file(path, std::ios::binary);
+        file << "[DATABASE]\nX=";
+        const std::string piece(1 << 20, 'x');
+        for (int i = 0; i < 96; ++i)
+            file << piece;
+        file << "\nIP=found\n";
+    }
+    const auto peakKilobytes = [] {
+        rusage usage{};
+        getrusage(RUSAGE_SELF, &usage);
+        return usage.ru_maxrss;
+    };
+    const long before = peakKilobytes();
+    EXPECT_EQ(valueOf(readProfileString(path, "DATABASE", "IP", "localhost")), "found");
+    EXPECT_LT(peakKilobytes() - before, 16 * 1024);
+}
+#endif
 
 // Written the way a Windows editor saves it: CRLF, and a NUL left in an earlier section
 // that must not stop the reading.
