@@ -406,19 +406,24 @@ TEST_F(CliRun, HostsFileIsReadInEachEncodingWindowsToolsWrite)
         return bytes;
     };
     const std::string utf8 = "# pobočky\r\n127.0.0.1\r\nlocalhost   # druhý\r\n";
+    // Longer than Windows' MAX_PATH (260).
+    const std::filesystem::path deep = dir / std::string(100, 'a') / std::string(100, 'b') / std::string(100, 'c');
+    std::filesystem::create_directories(deep);
     const struct {
         const char* description;
         std::string bytes;
+        std::filesystem::path file;
     } cases[] = {
-        {"UTF-8", utf8},
-        {"UTF-8 with a byte order mark", "\xEF\xBB\xBF" + utf8},
-        {"UTF-16LE with a byte order mark (PowerShell 5.1's >)", utf16(false)},
-        {"UTF-16BE with a byte order mark", utf16(true)},
+        {"UTF-8", utf8, dir / "hosts"},
+        {"UTF-8 with a byte order mark", "\xEF\xBB\xBF" + utf8, dir / "hosts"},
+        {"UTF-16LE with a byte order mark (PowerShell 5.1's >)", utf16(false), dir / "hosts"},
+        {"UTF-16BE with a byte order mark", utf16(true), dir / "hosts"},
+        {"UTF-16LE behind a path longer than MAX_PATH", utf16(false), deep / "hosts"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.description);
-        std::ofstream(dir / "hosts", std::ios::binary | std::ios::trunc) << c.bytes;
-        const Result result = runCli({"--hosts-file", programPath(dir / "hosts"), "--dry-run"});
+        std::ofstream(c.file, std::ios::binary | std::ios::trunc) << c.bytes;
+        const Result result = runCli({"--hosts-file", programPath(c.file), "--dry-run"});
         EXPECT_EQ(result.exitStatus, 0) << testing::PrintToString(result.err);
         for (const char* host : {"127.0.0.1", "localhost"}) {
             const std::string prefix = "[" + std::string(host) + "] ";
