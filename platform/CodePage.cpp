@@ -146,12 +146,14 @@ Utf8Character decodeUtf8(std::string_view text)
     return {length, codePoint};
 }
 
-std::string utf16leToUtf8(std::string_view bytes)
+namespace {
+
+std::string utf16ToUtf8(std::string_view bytes, bool bigEndian)
 {
     std::string text;
     const auto unitAt = [&](std::size_t i) {
-        return static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                     (static_cast<unsigned char>(bytes[i + 1]) << 8));
+        const auto first = static_cast<unsigned char>(bytes[i]), second = static_cast<unsigned char>(bytes[i + 1]);
+        return static_cast<char16_t>(bigEndian ? (first << 8) | second : first | (second << 8));
     };
     for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
         const char16_t unit = unitAt(i);
@@ -167,6 +169,42 @@ std::string utf16leToUtf8(std::string_view bytes)
         appendUtf8(text, (unit >= 0xD800 && unit <= 0xDFFF) ? U'\uFFFD' : char32_t(unit));
     }
     return text;
+}
+
+}  // namespace
+
+std::string utf16leToUtf8(std::string_view bytes)
+{
+    return utf16ToUtf8(bytes, false);
+}
+
+std::string utf16beToUtf8(std::string_view bytes)
+{
+    return utf16ToUtf8(bytes, true);
+}
+
+ByteOrderMark byteOrderMarkOf(std::string_view start)
+{
+    if (start.starts_with("\xEF\xBB\xBF"))
+        return {TextEncoding::Utf8, 3};
+    if (start.starts_with("\xFF\xFE"))
+        return {TextEncoding::Utf16le, 2};
+    if (start.starts_with("\xFE\xFF"))
+        return {TextEncoding::Utf16be, 2};
+    return {TextEncoding::Unmarked, 0};
+}
+
+std::string markedTextToUtf8(std::string_view bytes)
+{
+    const ByteOrderMark mark = byteOrderMarkOf(bytes);
+    bytes.remove_prefix(mark.length);
+    switch (mark.encoding) {
+    case TextEncoding::Utf16le: return utf16leToUtf8(bytes);
+    case TextEncoding::Utf16be: return utf16beToUtf8(bytes);
+    case TextEncoding::Utf8:
+    case TextEncoding::Unmarked: break;
+    }
+    return std::string(bytes);
 }
 
 #if defined(_WIN32)

@@ -25,9 +25,23 @@ bool fitsWindows1250(std::string_view text);
 // at start-up: without the conversion every Czech text would turn into '?'.
 std::optional<std::string> windows1250Unavailable();
 
-// UTF-16LE (a file's text after its byte order mark) as UTF-8; unpaired surrogates
-// become U+FFFD.
+// UTF-16LE or UTF-16BE (a file's text after its byte order mark) as UTF-8; unpaired
+// surrogates become U+FFFD, an odd last byte is dropped.
 std::string utf16leToUtf8(std::string_view bytes);
+std::string utf16beToUtf8(std::string_view bytes);
+
+// What the byte order mark at the start of a file says, as Windows reads text files:
+// UTF-8, UTF-16LE or UTF-16BE after their marks, anything else unmarked.
+enum class TextEncoding { Unmarked, Utf8, Utf16le, Utf16be };
+struct ByteOrderMark {
+    TextEncoding encoding = TextEncoding::Unmarked;
+    std::size_t length = 0;  // of the mark, in bytes
+};
+ByteOrderMark byteOrderMarkOf(std::string_view start);
+
+// A whole text file's bytes as UTF-8: decoded after a byte order mark (the mark dropped),
+// taken as UTF-8 without one.
+std::string markedTextToUtf8(std::string_view bytes);
 
 // The first character of `text`: its length in bytes and its code point; length 0 when
 // the bytes there are not UTF-8 (overlong forms and surrogates included).

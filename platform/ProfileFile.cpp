@@ -2,6 +2,7 @@
 #include "platform/ProfileFile.h"
 
 #include "platform/CodePage.h"
+#include "platform/TextFile.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -11,6 +12,7 @@
 #include <unistd.h>
 #endif
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -20,18 +22,11 @@
 namespace platform {
 namespace {
 
-// Windows trims a vertical tab around names and values as well as blanks.
-constexpr std::string_view kBlanks = " \t\v";
-constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
-constexpr std::string_view kUtf16leByteOrderMark = "\xFF\xFE";
-
-std::string_view trimBlanks(std::string_view text)
+// Windows trims these around names and values: blanks, tabs, vertical tabs, form feeds,
+// and Ctrl-Z, the end-of-file mark that DOS editors left after the last line.
+bool isBlank(char c)
 {
-    const auto first = text.find_first_not_of(kBlanks);
-    if (first == std::string_view::npos)
-        return {};
-    const auto last = text.find_last_not_of(kBlanks);
-    return text.substr(first, last - first + 1);
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\x1A';
 }
 
 // Only ASCII letters fold: the Windows-1250 letters above 0x7F are compared as bytes,
@@ -52,164 +47,264 @@ bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b)
     return true;
 }
 
-bool isComment(std::string_view trimmedLine)
-{
-    return trimmedLine.starts_with(';');
-}
-
-// The name of a section line, or nullopt for any other line. The name ends at the
-// first "]"; an unclosed "[" takes the rest of the line.
-std::optional<std::string_view> sectionName(std::string_view trimmedLine)
-{
-    if (!trimmedLine.starts_with('['))
-        return std::nullopt;
-    trimmedLine.remove_prefix(1);
-    return trimBlanks(trimmedLine.substr(0, trimmedLine.find(']')));
-}
-
-struct KeyValue {
-    std::string_view key;
-    std::string_view value;
-};
-
-// A line without "=" carries no value and so cannot answer a lookup.
-std::optional<KeyValue> splitKeyValue(std::string_view trimmedLine)
-{
-    const auto equals = trimmedLine.find('=');
-    if (equals == std::string_view::npos)
-        return std::nullopt;
-    return KeyValue{trimBlanks(trimmedLine.substr(0, equals)), trimBlanks(trimmedLine.substr(equals + 1))};
-}
-
-// Quotes let a value keep blanks at its ends; blanks inside the quotes stay.
-std::string_view withoutEnclosingQuotes(std::string_view value)
-{
-    const bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-                        value.back() == value.front();
-    return quoted ? value.substr(1, value.size() - 2) : value;
-}
-
 std::string cutToMaxLength(std::string_view value)
 {
     return std::string(value.substr(0, kProfileValueMaxLength));
 }
 
-// Looks for `key` in the first section called `section`, one line at a time; a later
-// section of the same name is not searched, as in the Windows reader.
+// One name or value of a line, taken a character at a time. Blanks before it are dropped,
+// blanks after it only when the line ends: Windows keeps names and values as text that
+// ends at a NUL, so a NUL ends this text where it stands, blanks before it kept. Only the
+// first `kept` characters are held, however long the line; length() counts them all.
+class FieldText {
+public:
+    explicit FieldText(std::size_t kept = 0) : kept_(kept) {}
+
+    void add(char c)
+    {
+        if (ended_)
+            return;
+        if (c == '\0') {
+            settleBlanks();
+            ended_ = true;
+        } else if (isBlank(c)) {
+            if (length_ == 0)
+                return;
+            if (blanks_.size() < kept_)
+                blanks_ += c;
+            ++blankCount_;
+            lastBlank_ = c;
+        } else {
+            settleBlanks();
+            append(c);
+        }
+    }
+
+    std::size_t length() const noexcept { return length_; }
+    const std::string& text() const noexcept { return text_; }  // the first `kept` characters
+    char last() const noexcept { return last_; }
+
+    bool equalsIgnoringCase(std::string_view name) const
+    {
+        return length_ == name.size() && equalsIgnoringAsciiCase(text_, name);
+    }
+
+private:
+    void append(char c)
+    {
+        if (text_.size() < kept_)
+            text_ += c;
+        ++length_;
+        last_ = c;
+    }
+
+    void settleBlanks()
+    {
+        if (blankCount_ == 0)
+            return;
+        const std::size_t room = kept_ > text_.size() ? kept_ - text_.size() : 0;
+        text_.append(blanks_, 0, std::min(room, blanks_.size()));
+        length_ += blankCount_;
+        last_ = lastBlank_;
+        blanks_.clear();
+        blankCount_ = 0;
+    }
+
+    std::size_t kept_;
+    std::string text_;
+    std::size_t length_ = 0;
+    char last_ = '\0';
+    std::string blanks_;  // blanks after the text so far, kept only if more text follows
+    std::size_t blankCount_ = 0;
+    char lastBlank_ = '\0';
+    bool ended_ = false;
+};
+
+// Quotes let a value keep blanks at its ends; blanks inside the quotes stay. Removed
+// before the value is cut to length.
+std::string valueOf(const FieldText& value)
+{
+    std::string_view text = value.text();
+    const bool quoted = value.length() >= 2 && (text.front() == '"' || text.front() == '\'') &&
+                        value.last() == text.front();
+    if (quoted) {
+        text.remove_prefix(1);
+        if (value.length() <= text.size() + 1)  // the closing quote is among the kept characters
+            text.remove_suffix(1);
+    }
+    return cutToMaxLength(text);
+}
+
+// Looks for `key` in the first section called `section`, a character at a time, holding
+// no more of a line than the names compared and the value's first characters: a line of
+// any length costs time, never memory. A later section of the same name is not searched,
+// as in the Windows reader. CR and LF each end a line.
 class Lookup {
 public:
     Lookup(std::string_view section, std::string_view key) : section_(section), key_(key) {}
 
-    // False once the answer is known and no further line can change it.
-    bool takeLine(std::string_view rawLine)
+    // False once the answer is known and no further text can change it.
+    bool feed(std::string_view text)
     {
-        const auto line = trimBlanks(rawLine);
-        if (line.empty() || isComment(line))
-            return true;
-        if (const auto name = sectionName(line)) {
-            if (inWantedSection_)
+        for (char c : text) {
+            if (c == '\r' || c == '\n')
+                endLine();
+            else
+                take(c);
+            if (done_)
                 return false;
-            inWantedSection_ = equalsIgnoringAsciiCase(*name, section_);
-            return true;
-        }
-        if (!inWantedSection_)
-            return true;
-        if (const auto entry = splitKeyValue(line); entry && equalsIgnoringAsciiCase(entry->key, key_)) {
-            value_ = cutToMaxLength(withoutEnclosingQuotes(entry->value));
-            return false;
         }
         return true;
+    }
+
+    void finish()
+    {
+        if (!done_)
+            endLine();
     }
 
     const std::optional<std::string>& value() const noexcept { return value_; }
 
 private:
+    enum class Part {
+        Start,         // blanks before the first character
+        SectionName,   // after '[', up to the first ']'
+        KeyName,       // up to the first '='
+        WantedValue,   // after '=' of the key looked for, in its section
+        Rest,          // nothing more on this line matters
+    };
+
+    void take(char c)
+    {
+        switch (part_) {
+        case Part::Start:
+            if (isBlank(c))
+                return;
+            if (c == '[') {
+                startName(Part::SectionName, section_);
+            } else if (c == ';') {
+                part_ = Part::Rest;  // a comment
+            } else {
+                startName(Part::KeyName, key_);
+                name_.add(c);
+            }
+            return;
+        case Part::SectionName:
+            if (c == ']') {
+                endSectionName();
+                part_ = Part::Rest;  // text after the name is passed over
+            } else {
+                name_.add(c);
+            }
+            return;
+        case Part::KeyName:
+            if (c != '=') {
+                name_.add(c);
+            } else if (inWantedSection_ && name_.equalsIgnoringCase(key_)) {
+                valueText_ = FieldText(kProfileValueMaxLength + 1);
+                part_ = Part::WantedValue;
+            } else {
+                part_ = Part::Rest;
+            }
+            return;
+        case Part::WantedValue: valueText_.add(c); return;
+        case Part::Rest: return;
+        }
+    }
+
+    void endLine()
+    {
+        switch (part_) {
+        case Part::SectionName: endSectionName(); break;  // an unclosed '[' names the rest of the line
+        case Part::WantedValue:
+            value_ = valueOf(valueText_);
+            done_ = true;
+            break;
+        case Part::KeyName:  // a line without '=' carries no value and is passed over
+        case Part::Start:
+        case Part::Rest: break;
+        }
+        part_ = Part::Start;
+    }
+
+    void startName(Part part, std::string_view wanted)
+    {
+        part_ = part;
+        name_ = FieldText(wanted.size() + 1);
+    }
+
+    void endSectionName()
+    {
+        if (inWantedSection_)
+            done_ = true;  // the section ended without the key
+        inWantedSection_ = name_.equalsIgnoringCase(section_);
+    }
+
     std::string_view section_;
     std::string_view key_;
+    Part part_ = Part::Start;
+    FieldText name_;
+    FieldText valueText_;
     bool inWantedSection_ = false;
+    bool done_ = false;
     std::optional<std::string> value_;
 };
 
-// Cuts Windows-1250 text into lines for a Lookup. CR and LF each end a line, so a CRLF
-// pair leaves an empty line behind, which is skipped like any blank line. A line longer
-// than kProfileLineMaxLength keeps its first bytes only.
-class LineSplitter {
-public:
-    explicit LineSplitter(Lookup& lookup) : lookup_(lookup) {}
-
-    // False once the lookup needs no more text.
-    bool feed(std::string_view text)
-    {
-        for (char c : text) {
-            if (c == '\r' || c == '\n') {
-                if (!endLine())
-                    return false;
-            } else if (line_.size() < kProfileLineMaxLength) {
-                line_ += c;
-            }
-        }
-        return true;
-    }
-
-    void finish() { endLine(); }
-
-private:
-    bool endLine()
-    {
-        const bool more = lookup_.takeLine(line_);
-        line_.clear();
-        return more;
-    }
-
-    Lookup& lookup_;
-    std::string line_;
-};
-
 // Turns the file's bytes, read in pieces, into Windows-1250 text: a byte order mark at
-// the start says UTF-16LE or UTF-8, anything else is Windows-1250 already.
+// the start says UTF-16LE, UTF-16BE or UTF-8, anything else is Windows-1250 already.
 class FileDecoder {
 public:
     std::string decode(std::string_view piece)
     {
         pending_.append(piece);
         if (!encodingKnown_) {
-            if (pending_.size() < kUtf8ByteOrderMark.size() && kUtf8ByteOrderMark.starts_with(pending_))
+            if (pending_.size() < 3 && couldStartAMark(pending_))
                 return {};
-            encodingKnown_ = true;
-            if (pending_.starts_with(kUtf16leByteOrderMark)) {
-                encoding_ = Encoding::Utf16le;
-                pending_.erase(0, kUtf16leByteOrderMark.size());
-            } else if (pending_.starts_with(kUtf8ByteOrderMark)) {
-                encoding_ = Encoding::Utf8;
-                pending_.erase(0, kUtf8ByteOrderMark.size());
-            }
+            takeMark();
         }
         return takeDecodable(false);
     }
 
     std::string finish()
     {
-        encodingKnown_ = true;
+        if (!encodingKnown_)
+            takeMark();
         return takeDecodable(true);
     }
 
 private:
-    enum class Encoding { Windows1250, Utf16le, Utf8 };
+    static bool couldStartAMark(std::string_view start)
+    {
+        for (std::string_view mark : {"\xEF\xBB\xBF", "\xFF\xFE", "\xFE\xFF"}) {
+            if (mark.starts_with(start))
+                return true;
+        }
+        return false;
+    }
+
+    void takeMark()
+    {
+        encodingKnown_ = true;
+        const ByteOrderMark mark = byteOrderMarkOf(pending_);
+        encoding_ = mark.encoding;
+        pending_.erase(0, mark.length);
+    }
 
     // Keeps back the end of a character that the next piece completes.
     std::string takeDecodable(bool last)
     {
         std::size_t complete = pending_.size();
-        if (!last && encoding_ == Encoding::Utf16le)
+        if (!last && (encoding_ == TextEncoding::Utf16le || encoding_ == TextEncoding::Utf16be))
             complete = utf16Complete();
-        if (!last && encoding_ == Encoding::Utf8)
+        if (!last && encoding_ == TextEncoding::Utf8)
             complete = utf8Complete();
         const std::string_view ready = std::string_view(pending_).substr(0, complete);
         std::string text;
         switch (encoding_) {
-        case Encoding::Windows1250: text.assign(ready); break;
-        case Encoding::Utf16le: text = utf8ToWindows1250(utf16leToUtf8(ready)); break;
-        case Encoding::Utf8: text = utf8ToWindows1250(ready); break;
+        case TextEncoding::Unmarked: text.assign(ready); break;
+        case TextEncoding::Utf16le: text = utf8ToWindows1250(utf16leToUtf8(ready)); break;
+        case TextEncoding::Utf16be: text = utf8ToWindows1250(utf16beToUtf8(ready)); break;
+        case TextEncoding::Utf8: text = utf8ToWindows1250(ready); break;
         }
         pending_.erase(0, complete);
         return text;
@@ -219,7 +314,8 @@ private:
     {
         std::size_t complete = pending_.size() & ~std::size_t{1};
         if (complete >= 2) {
-            const auto highByte = static_cast<unsigned char>(pending_[complete - 1]);
+            const std::size_t highByteAt = encoding_ == TextEncoding::Utf16le ? complete - 1 : complete - 2;
+            const auto highByte = static_cast<unsigned char>(pending_[highByteAt]);
             if (highByte >= 0xD8 && highByte <= 0xDB)
                 complete -= 2;  // a high surrogate waits for its partner
         }
@@ -242,7 +338,7 @@ private:
     }
 
     bool encodingKnown_ = false;
-    Encoding encoding_ = Encoding::Windows1250;
+    TextEncoding encoding_ = TextEncoding::Unmarked;
     std::string pending_;
 };
 
@@ -251,9 +347,10 @@ ProfileValue unreadable(std::string problem)
     return {ProfileValue::Source::Unreadable, {}, std::move(problem)};
 }
 
-ProfileValue defaultValueOf(std::string_view defaultValue)
+ProfileValue defaultValueOf(std::string_view defaultValue,
+                            ProfileValue::Source source = ProfileValue::Source::Default)
 {
-    return {ProfileValue::Source::Default, windows1250ToUtf8(cutToMaxLength(utf8ToWindows1250(defaultValue))), {}};
+    return {source, windows1250ToUtf8(cutToMaxLength(utf8ToWindows1250(defaultValue))), {}};
 }
 
 // Reads the file in pieces through `consume` until it returns false or the file ends;
@@ -302,8 +399,7 @@ FileCheck checkFile(const std::filesystem::path& file)
     DWORD count = 0;
     if (ReadFile(handle, start.data(), static_cast<DWORD>(start.size()), &count, nullptr)) {
         const std::string_view head(start.data(), count);
-        check.byteOrderMark = head.starts_with(kUtf16leByteOrderMark) || head.starts_with("\xFE\xFF") ||
-                              head.starts_with(kUtf8ByteOrderMark);
+        check.byteOrderMark = byteOrderMarkOf(head).encoding != TextEncoding::Unmarked;
     }
     return check;
 }
@@ -379,6 +475,29 @@ std::optional<std::string> valueFromUnicode(const std::filesystem::path& file, s
     return windows1250ToUtf8(cutToMaxLength(utf8ToWindows1250(wideToUtf8(*wide))));
 }
 
+// Reads a file that checkFile found readable; `file` in the long form where it needs it.
+std::optional<std::string> readPieces(const std::filesystem::path& file, bool& missing, const PieceConsumer& consume)
+{
+    const HANDLE handle = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+        return missing ? std::nullopt : std::optional<std::string>("Windows error " + std::to_string(error));
+    }
+    const HandleCloser closer{handle};
+    if (GetFileType(handle) != FILE_TYPE_DISK)
+        return std::string("Not a regular file");
+    std::array<char, 65536> buffer{};
+    for (;;) {
+        DWORD count = 0;
+        if (!ReadFile(handle, buffer.data(), static_cast<DWORD>(buffer.size()), &count, nullptr))
+            return "Windows error " + std::to_string(GetLastError());
+        if (count == 0 || !consume(std::string_view(buffer.data(), count)))
+            return std::nullopt;
+    }
+}
+
 #else
 
 struct DescriptorCloser {
@@ -429,22 +548,54 @@ std::string profileStringFromText(std::string_view contents, std::string_view se
                                   std::string_view key, std::string_view defaultValue)
 {
     Lookup lookup(section, key);
-    LineSplitter lines(lookup);
-    if (lines.feed(contents))
-        lines.finish();
+    if (lookup.feed(contents))
+        lookup.finish();
     return lookup.value() ? *lookup.value() : cutToMaxLength(defaultValue);
 }
+
+namespace {
+
+// The file read here, a piece at a time, by the rules above.
+ProfileValue readFollowingWindowsRules(const std::filesystem::path& file, std::string_view section,
+                                       std::string_view key, std::string_view defaultValue)
+{
+    Lookup lookup(section, key);
+    FileDecoder decoder;
+    bool missing = false;
+    bool more = true;
+    const auto problem = readPieces(file, missing, [&](std::string_view piece) {
+        more = lookup.feed(decoder.decode(piece));
+        return more;
+    });
+    if (problem)
+        return unreadable(*problem);
+    if (missing)
+        return defaultValueOf(defaultValue, ProfileValue::Source::FileMissing);
+    if (more && lookup.feed(decoder.finish()))
+        lookup.finish();
+    if (!lookup.value())
+        return defaultValueOf(defaultValue);
+    return {ProfileValue::Source::File, windows1250ToUtf8(*lookup.value()), {}};
+}
+
+}  // namespace
 
 #if defined(_WIN32)
 
 ProfileValue readProfileString(const std::filesystem::path& file, std::string_view section,
                                std::string_view key, std::string_view defaultValue)
 {
-    const FileCheck check = checkFile(file);
+    const bool longPath = needsExtendedLength(file);
+    const std::filesystem::path path = longPath ? extendedLengthPath(file) : file;
+    const FileCheck check = checkFile(path);
     if (check.problem)
         return unreadable(*check.problem);
     if (check.missing)
-        return defaultValueOf(defaultValue);
+        return defaultValueOf(defaultValue, ProfileValue::Source::FileMissing);
+    // The profile functions take no path of MAX_PATH characters or more: such a file is
+    // read here, by the rules that the differential test holds to theirs.
+    if (longPath)
+        return readFollowingWindowsRules(path, section, key, defaultValue);
     // Section and key are ASCII names; the profile functions take them in either form.
     const std::string sectionBytes = utf8ToWindows1250(section), keyBytes = utf8ToWindows1250(key);
     const auto value = check.byteOrderMark ? valueFromUnicode(file, sectionBytes, keyBytes)
@@ -459,24 +610,7 @@ ProfileValue readProfileString(const std::filesystem::path& file, std::string_vi
 ProfileValue readProfileString(const std::filesystem::path& file, std::string_view section,
                                std::string_view key, std::string_view defaultValue)
 {
-    Lookup lookup(section, key);
-    LineSplitter lines(lookup);
-    FileDecoder decoder;
-    bool missing = false;
-    bool more = true;
-    const auto problem = readPieces(file, missing, [&](std::string_view piece) {
-        more = lines.feed(decoder.decode(piece));
-        return more;
-    });
-    if (problem)
-        return unreadable(*problem);
-    if (missing)
-        return defaultValueOf(defaultValue);
-    if (more && lines.feed(decoder.finish()))
-        lines.finish();
-    if (!lookup.value())
-        return defaultValueOf(defaultValue);
-    return {ProfileValue::Source::File, windows1250ToUtf8(*lookup.value()), {}};
+    return readFollowingWindowsRules(file, section, key, defaultValue);
 }
 
 #endif

@@ -11,26 +11,25 @@ namespace platform {
 // Values longer than this are cut, as the Windows call does with our fixed-size buffer.
 inline constexpr std::size_t kProfileValueMaxLength = 2047;
 
-// A line is read up to this many bytes; the rest of a longer line is passed over, so a
-// huge file without line breaks costs time but never memory.
-inline constexpr std::size_t kProfileLineMaxLength = 65536;
-
 struct ProfileValue {
     enum class Source {
         File,        // the key was found
-        Default,     // the file, the section or the key is missing
+        Default,     // the section or the key is missing
+        FileMissing, // the file is missing (neither it nor a folder of its path is there)
         Unreadable,  // the file is there but cannot be read: `problem` says why
     };
     Source source = Source::Default;
-    std::string value;    // UTF-8; for Unreadable the empty text
+    std::string value;    // UTF-8: the value or the default; for Unreadable the empty text
     std::string problem;  // for Unreadable, e.g. "Is a directory"
 };
 
 // Reads one value the way the Windows profile function GetPrivateProfileStringA does:
-// section and key found without regard to ASCII case, blanks around the value dropped,
-// enclosing quotes removed, at most kProfileValueMaxLength Windows-1250 bytes. The file
-// is Windows-1250, or UTF-16LE or UTF-8 after a byte order mark. Never blocks on a
-// FIFO or device and never throws. `defaultValue` is UTF-8.
+// section and key found without regard to ASCII case; blanks, tabs, vertical tabs, form
+// feeds and Ctrl-Z around names and values dropped; a NUL ends a name or a value; enclosing
+// quotes removed; at most kProfileValueMaxLength Windows-1250 bytes; lines of any length.
+// The file is Windows-1250, or UTF-16LE, UTF-16BE or UTF-8 after a byte order mark. It is
+// read in pieces, never held whole. Never blocks on a FIFO or device and never throws.
+// `defaultValue` is UTF-8.
 ProfileValue readProfileString(const std::filesystem::path& file, std::string_view section,
                                std::string_view key, std::string_view defaultValue);
 

@@ -18,7 +18,7 @@ ConfiguredServer readConfiguredServer(const std::filesystem::path& file)
     platform::ProfileValue entry = platform::readProfileString(file, kSection, kKey, kDefaultServer);
     if (entry.source == platform::ProfileValue::Source::Unreadable)
         return {{}, std::move(entry.problem)};
-    return {std::move(entry.value), std::nullopt};
+    return {std::move(entry.value), std::nullopt, entry.source == platform::ProfileValue::Source::FileMissing};
 }
 
 }  // namespace update

@@ -13,6 +13,9 @@ struct ConfiguredServer {
     std::string address;
     // Why the file that is there cannot be read; then no address was read at all.
     std::optional<std::string> unreadable;
+    // The file is not there: "localhost" stands in, which only the installed file may
+    // leave to it.
+    bool fileMissing = false;
 };
 
 ConfiguredServer readConfiguredServer(const std::filesystem::path& file);

@@ -298,4 +298,20 @@ void reportTotal(const Terminal& terminal, ConsoleOutput& output, ReportFormat f
                                    .str());
 }
 
+void reportConfigurationFile(const Terminal& terminal, ConsoleOutput& output, ReportFormat format,
+                             const std::string& file, bool fileExists, const std::string& server)
+{
+    output.write(output.err(),
+                 terminal.message(fill(fileExists ? texts::kConfigurationRead : texts::kConfigurationAbsent,
+                                       {terminal.path(file), terminal.path(server)})));
+    if (format != ReportFormat::Json)
+        return;
+    output.write(output.out(), JsonObject()
+                                   .text("type", "configuration")
+                                   .text("file", file)
+                                   .boolean("fileExists", fileExists)
+                                   .text("server", server)
+                                   .str());
+}
+
 }  // namespace cli

@@ -98,6 +98,12 @@ private:
 void reportTotal(const Terminal& terminal, ConsoleOutput& output, ReportFormat format,
                  const std::vector<ServerResult>& results, int exitStatus);
 
+// Before the run, when the server's address comes from the configuration file: the file
+// read (on Windows perhaps the per-user copy of UAC's virtualisation), whether it was
+// there, and the address it gave.
+void reportConfigurationFile(const Terminal& terminal, ConsoleOutput& output, ReportFormat format,
+                             const std::string& file, bool fileExists, const std::string& server);
+
 // `number` with its thousands set apart by a space, as Czech writes them: "1 234".
 std::string groupedDigits(std::size_t number);
 

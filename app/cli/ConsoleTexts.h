@@ -46,7 +46,7 @@ inline constexpr char kHelp[] =
     "  69  kódování Windows-1250 není v systému k dispozici\n"
     "  70  vnitřní chyba programu (vypíše jeden řádek s popisem)\n"
     "  74  výstup nejde zapsat\n"
-    "  78  konfigurační soubor existuje, ale nejde přečíst\n"
+    "  78  konfigurační soubor existuje, ale nejde přečíst, nebo soubor z --config neexistuje\n"
     "  130, 143  běh přerušen signálem SIGINT, SIGTERM (souhrn se vypíše)";
 inline constexpr char kUnknownArgument[] = "%1: neznámý argument %2";
 inline constexpr char kValueMissing[] = "%1: volbě %2 chybí hodnota";
@@ -55,6 +55,10 @@ inline constexpr char kWrongFormat[] = "%1: volba --format přijímá text nebo 
 inline constexpr char kWrongNumber[] = "%1: volba %3 potřebuje celé číslo od %4 do %5, ne %2";
 inline constexpr char kWrongCommandLine[] = "%1: chybný příkazový řádek: %2";
 inline constexpr char kConfigurationUnreadable[] = "%1: konfigurační soubor %2 nejde přečíst: %3";
+inline constexpr char kConfigurationMissing[] = "%1: konfigurační soubor %2 neexistuje";
+// Before the run, when the address comes from the configuration file: the file, the address.
+inline constexpr char kConfigurationRead[] = "Konfigurační soubor %1, adresa serveru %2";
+inline constexpr char kConfigurationAbsent[] = "Konfigurační soubor %1 neexistuje, adresa serveru %2";
 inline constexpr char kHostsFileUnreadable[] = "%1: soubor se seznamem serverů %2 nejde přečíst: %3";
 inline constexpr char kHostsFileEmpty[] = "%1: soubor se seznamem serverů %2 neobsahuje žádnou adresu";
 inline constexpr char kCodePageMissing[] = "%1: kódování Windows-1250 není v tomto systému k dispozici: %2";

@@ -14,7 +14,7 @@ enum ExitStatus : int {
     kExitInternalError = 70,           // as EX_SOFTWARE: the program failed in itself (an exception
                                        // nothing else caught); no other outcome uses it
     kExitOutputFailed = 74,            // as EX_IOERR: the report could not be written
-    kExitConfigurationUnreadable = 78, // as EX_CONFIG: the configuration file is there but unreadable
+    kExitConfigurationUnreadable = 78, // as EX_CONFIG: configuration file unreadable, or --config's missing
     kExitBySignal = 128,               // plus the signal's number, as a shell reports a program it killed
 };
 

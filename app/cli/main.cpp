@@ -12,6 +12,8 @@
 #include "platform/ConsoleText.h"
 #include "platform/FilePath.h"
 #include "platform/SharedLibrary.h"
+#include "platform/TextFile.h"
+#include "platform/VirtualStore.h"
 #include "update/Configuration.h"
 
 #if defined(_WIN32)
@@ -26,10 +28,9 @@
 #include <cerrno>
 #include <clocale>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
-#include <array>
 #include <exception>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -99,45 +100,44 @@ int showWrongCommandLine(const cli::Terminal& terminal, const cli::CommandLine& 
     return cli::kExitWrongCommandLine;
 }
 
-// False with errno set when the file cannot be read whole.
-bool readWholeFile(const std::filesystem::path& path, std::string& text)
+// The installed configuration file, or on Windows the per-user copy that the business
+// application reads in its place when it runs without administrator rights.
+std::string installedConfigurationFile()
 {
 #if defined(_WIN32)
-    std::FILE* file = _wfopen(path.c_str(), L"rb");
+    return platform::fileReadByLegacyProgram(app::kInstalledConfigurationFile);
 #else
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    return app::kInstalledConfigurationFile;
 #endif
-    if (!file)
-        return false;
-    std::array<char, 4096> buffer{};
-    std::size_t count = 0;
-    while ((count = std::fread(buffer.data(), 1, buffer.size(), file)) > 0)
-        text.append(buffer.data(), count);
-    const bool failed = std::ferror(file) != 0;
-    const int error = errno;
-    std::fclose(file);
-    errno = error;
-    return !failed;
 }
 
+// The configuration file that gave the address, for the report.
+struct ConfigurationRead {
+    std::string file;
+    bool fileExists = false;
+};
+
 // The servers to update, each once, in the order given: --host, then --hosts-file; with
-// neither, the address in the configuration file. A failure gives its exit status.
+// neither, the address in the configuration file (then `configuration` says which file).
+// A failure gives its exit status.
 std::variant<std::vector<std::string>, int> serversToUpdate(const cli::Terminal& terminal,
-                                                           const cli::CommandLine& commandLine)
+                                                           const cli::CommandLine& commandLine,
+                                                           std::optional<ConfigurationRead>& configuration)
 {
     std::vector<std::string> hosts;
     for (const std::string& host : commandLine.hosts)
         hosts.push_back(terminal.argument(host));
     if (commandLine.hostsFile) {
         const std::string file = terminal.argument(*commandLine.hostsFile);
-        std::string text;
-        if (!readWholeFile(platform::pathFromUtf8(file), text)) {
+        // Decoded as Windows tools write text: PowerShell's ">" writes UTF-16LE with a mark.
+        const platform::TextFile read = platform::readTextFile(platform::pathFromUtf8(file));
+        if (read.problem) {
             printLines(stderr, terminal,
                        {fill(cli::texts::kHostsFileUnreadable,
-                             {cli::texts::kProgramName, terminal.path(file), terminal.message(std::strerror(errno))})});
+                             {cli::texts::kProgramName, terminal.path(file), terminal.message(*read.problem)})});
             return cli::kExitHostsFileUnreadable;
         }
-        const std::vector<std::string> listed = cli::hostsInFile(text);
+        const std::vector<std::string> listed = cli::hostsInFile(read.text);
         if (listed.empty()) {
             printLines(stderr, terminal,
                        {fill(cli::texts::kHostsFileEmpty, {cli::texts::kProgramName, terminal.path(file)})});
@@ -148,7 +148,7 @@ std::variant<std::vector<std::string>, int> serversToUpdate(const cli::Terminal&
     }
     if (hosts.empty()) {
         const std::string file = commandLine.configurationFile ? terminal.argument(*commandLine.configurationFile)
-                                                               : std::string(app::kInstalledConfigurationFile);
+                                                               : installedConfigurationFile();
         update::ConfiguredServer configured = update::readConfiguredServer(platform::pathFromUtf8(file));
         if (configured.unreadable) {
             printLines(stderr, terminal,
@@ -156,6 +156,14 @@ std::variant<std::vector<std::string>, int> serversToUpdate(const cli::Terminal&
                              {cli::texts::kProgramName, terminal.path(file), *configured.unreadable})});
             return cli::kExitConfigurationUnreadable;
         }
+        // Only the installed file may be missing (the business application's default
+        // then holds); a file the user names is one they expect to be read.
+        if (configured.fileMissing && commandLine.configurationFile) {
+            printLines(stderr, terminal,
+                       {fill(cli::texts::kConfigurationMissing, {cli::texts::kProgramName, terminal.path(file)})});
+            return cli::kExitConfigurationUnreadable;
+        }
+        configuration = ConfigurationRead{file, !configured.fileMissing};
         hosts.push_back(std::move(configured.address));
     }
     std::vector<std::string> once;
@@ -168,10 +176,14 @@ std::variant<std::vector<std::string>, int> serversToUpdate(const cli::Terminal&
 
 // Every server's run, reported line by line, then the total.
 int runUpdates(const cli::Terminal& terminal, const cli::CommandLine& commandLine,
-               const std::vector<std::string>& hosts)
+               const std::vector<std::string>& hosts, const std::optional<ConfigurationRead>& configuration)
 {
     cli::ConsoleOutput output(stdout, stderr, isTerminal(stderr));
     output.setTerminal(terminal);
+    if (configuration) {
+        cli::reportConfigurationFile(terminal, output, commandLine.run.format, configuration->file,
+                                     configuration->fileExists, hosts.front());
+    }
     cli::RunSettings settings = cli::runSettingsOf(commandLine, terminal);
     settings.stop = &cli::stopRequested();
     const std::vector<cli::ServerResult> results =
@@ -207,11 +219,12 @@ int run(const cli::Terminal& terminal, const std::vector<std::string>& arguments
         return cli::kExitCodePageMissing;
     }
 
-    auto hosts = serversToUpdate(terminal, commandLine);
+    std::optional<ConfigurationRead> configuration;
+    auto hosts = serversToUpdate(terminal, commandLine, configuration);
     if (const int* failed = std::get_if<int>(&hosts))
         return *failed;
     cli::catchStopSignals();
-    return runUpdates(terminal, commandLine, std::get<std::vector<std::string>>(hosts));
+    return runUpdates(terminal, commandLine, std::get<std::vector<std::string>>(hosts), configuration);
 }
 
 // The run with every exception caught: a failure in the program itself ends with one

@@ -5,11 +5,13 @@
 #include "data/uDM.h"
 #include "platform/CodePage.h"
 #include "platform/SharedLibrary.h"
+#include "platform/VirtualStore.h"
 #include "ui/win32/MainWindow.h"
 
 #include <windows.h>
 
 #include <exception>
+#include <filesystem>
 #include <string>
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
@@ -24,7 +26,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 
     TDM DM;
     try {
-        ui::Win32MainWindow frmMain(DM, app::kInstalledConfigurationFile);
+        // Not elevated, the business application reads its per-user copy (UAC's
+        // virtualisation) when there is one, and so does this window.
+        const std::string file = platform::fileReadByLegacyProgram(app::kInstalledConfigurationFile);
+        ui::Win32MainWindow frmMain(DM, std::filesystem::path(std::u8string(file.begin(), file.end())));
         // Showing runs the start-up work, which may already have asked for the end; the
         // request takes effect in the loop.
         frmMain.show();

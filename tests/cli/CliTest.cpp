@@ -8,6 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#if defined(CLI_WINE_PREFIX)
+#include <pwd.h>
+#include <unistd.h>
+#endif
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -40,10 +45,12 @@ struct Result {
 
 using Arguments = std::vector<std::string>;
 
-Result runCli(const Arguments& arguments, const char* locale = "C.UTF-8")
+Result runCli(const Arguments& arguments, const char* locale = "C.UTF-8", const char* winePrefix = nullptr)
 {
     ChildOptions options;
     options.environment = {{"LC_ALL", locale}};
+    if (winePrefix)
+        options.environment["CALENDAR_WINEPREFIX"] = winePrefix;
 #if defined(CLI_LAUNCHER)
     // The Windows program under Wine: the launcher runs the program it is given first.
     Arguments launched{CLI_PROGRAM};
@@ -250,31 +257,48 @@ TEST_F(CliRun, HostComesFromTheConfigurationFileUnlessGiven)
     const std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) / "calendar-cli-config";
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir / "a-folder.ini");
+    // Longer than Windows' MAX_PATH (260), the file's own name included.
+    const std::filesystem::path deep = dir / std::string(100, 'a') / std::string(100, 'b') / std::string(100, 'c');
+    std::filesystem::create_directories(deep);
     const std::string file = programPath(dir / "quorvel.ini");
     const std::string folder = programPath(dir / "a-folder.ini");
+    const std::string longPath = programPath(deep / "quorvel.ini");
     struct Case {
         const char* description;
         const char* configuration;  // nullptr: no file
         Arguments arguments;
         int exitStatus;
+        std::string missing;  // the file named as missing
     };
     const Case cases[] = {
-        {"address from the file", "[DATABASE]\nIP=127.0.0.1\n", {"--config", file}, 0},
-        {"wrong address in the file", "[DATABASE]\nIP=127.0.0.2\n", {"--config", file}, 1},
-        {"no file: localhost", nullptr, {"--config", file}, 0},
-        {"--host wins over the file", "[DATABASE]\nIP=127.0.0.2\n", {"--config=" + file, "--host", "localhost"}, 0},
-        {"--host=ADDRESS wins as well", "[DATABASE]\nIP=127.0.0.1\n", {"--config", file, "--host=127.0.0.2"}, 1},
+        {"address from the file", "[DATABASE]\nIP=127.0.0.1\n", {"--config", file}, 0, {}},
+        {"wrong address in the file", "[DATABASE]\nIP=127.0.0.2\n", {"--config", file}, 1, {}},
+        {"--host wins over the file", "[DATABASE]\nIP=127.0.0.2\n", {"--config=" + file, "--host", "localhost"}, 0, {}},
+        {"--host=ADDRESS wins as well", "[DATABASE]\nIP=127.0.0.1\n", {"--config", file, "--host=127.0.0.2"}, 1, {}},
+        {"a path longer than MAX_PATH is read", "[DATABASE]\nIP=127.0.0.1\n", {"--config", longPath}, 0, {}},
+        {"wrong address behind a path longer than MAX_PATH", "[DATABASE]\nIP=127.0.0.2\n", {"--config", longPath}, 1, {}},
+        // A file the user names must be there: a typo never leads to localhost.
+        {"no file", nullptr, {"--config", file}, 78, file},
+        {"no such folder", nullptr, {"--config", programPath(dir / "absent" / "quorvel.ini")}, 78,
+         programPath(dir / "absent" / "quorvel.ini")},
         // There but unreadable: no address was read, so nothing is sent anywhere.
-        {"a folder where the file should be", nullptr, {"--config", folder}, 78},
+        {"a folder where the file should be", nullptr, {"--config", folder}, 78, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.description);
         std::filesystem::remove(dir / "quorvel.ini");
-        if (c.configuration)
+        std::filesystem::remove(deep / "quorvel.ini");
+        if (c.configuration) {
             std::ofstream(dir / "quorvel.ini") << c.configuration;
+            std::ofstream(deep / "quorvel.ini") << c.configuration;
+        }
         const Result result = runCli(c.arguments);
-        EXPECT_EQ(result.exitStatus, c.exitStatus);
-        if (c.exitStatus == 78) {
+        EXPECT_EQ(result.exitStatus, c.exitStatus) << testing::PrintToString(result.err);
+        if (!c.missing.empty()) {
+            EXPECT_EQ(result.err, std::vector<std::string>{"calendar-import-cli: konfigurační soubor " + c.missing +
+                                                           " neexistuje"});
+            EXPECT_TRUE(result.out.empty());
+        } else if (c.exitStatus == 78) {
             // One line naming the file as given, backslashes and all, and the system's reason.
             ASSERT_EQ(result.err.size(), 1u);
             EXPECT_TRUE(startsWith(result.err[0],
@@ -286,6 +310,131 @@ TEST_F(CliRun, HostComesFromTheConfigurationFileUnlessGiven)
         }
     }
     EXPECT_TRUE(calendarRows(admin, "firma_a").size() == 12u);
+    std::filesystem::remove_all(dir);
+}
+
+// The report names the configuration file that gave the address, for a person and in JSON.
+TEST_F(CliRun, ReportNamesTheConfigurationFileRead)
+{
+    const std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) / "calendar-cli-named";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    std::ofstream(dir / "quorvel.ini") << "[DATABASE]\nIP=127.0.0.1\n";
+    const std::string file = programPath(dir / "quorvel.ini");
+
+    const Result text = runCli({"--config", file, "--dry-run"});
+    EXPECT_EQ(text.exitStatus, 0);
+    ASSERT_FALSE(text.err.empty());
+    EXPECT_EQ(text.err.front(), "Konfigurační soubor " + file + ", adresa serveru 127.0.0.1");
+
+    const Result json = runCli({"--config", file, "--dry-run", "--format", "json"});
+    EXPECT_EQ(json.exitStatus, 0);
+    ASSERT_FALSE(json.out.empty());
+    std::string escaped;
+    for (char c : file)
+        escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
+    EXPECT_EQ(json.out.front(),
+              R"({"type":"configuration","file":")" + escaped + R"(","fileExists":true,"server":"127.0.0.1"})");
+
+    // Given addresses come from no file: nothing is named.
+    const Result given = runCli({"--config", file, "--host", "127.0.0.1", "--dry-run"});
+    EXPECT_TRUE(std::none_of(given.err.begin(), given.err.end(),
+                             [](const std::string& line) { return line.starts_with("Konfigurační soubor"); }));
+    std::filesystem::remove_all(dir);
+}
+
+#if defined(CLI_WINE_PREFIX)
+// UAC keeps what a legacy program, not elevated, writes into Program Files in a per-user
+// copy and gives that copy back to it; this program reads the same copy then. Under Wine
+// run as root every process is elevated (TokenElevation 1), so there the file in Program
+// Files is read whichever of the two is there: the not-elevated branch is tested with the
+// elevation as an input (VirtualStoreTest). A prefix of its own: the files it lays into
+// Program Files must not reach other tests.
+TEST_F(CliRun, UnderWineTheElevatedProgramReadsTheFileInProgramFilesAndNamesIt)
+{
+    const std::filesystem::path prefix = CLI_WINE_PREFIX;
+    runCli({"--version"}, "C.UTF-8", CLI_WINE_PREFIX);  // makes the prefix the first time
+    const std::filesystem::path installed = prefix / "drive_c/Program Files/molvan/quorvel/quorvel.ini";
+    const std::filesystem::path copy = prefix / "drive_c/users" / getpwuid(getuid())->pw_name /
+                                       "AppData/Local/VirtualStore/Program Files/molvan/quorvel/quorvel.ini";
+    std::filesystem::create_directories(installed.parent_path());
+    std::filesystem::create_directories(copy.parent_path());
+    const std::string named = "Konfigurační soubor " + std::string(kInstalledConfigurationFile);
+    const struct {
+        const char* description;
+        bool installedThere;
+        bool copyThere;
+        std::string reported;
+    } cases[] = {
+        {"both files", true, true, named + ", adresa serveru 127.0.0.1"},
+        {"only the file in Program Files", true, false, named + ", adresa serveru 127.0.0.1"},
+        {"only the per-user copy", false, true, named + " neexistuje, adresa serveru localhost"},
+        {"neither", false, false, named + " neexistuje, adresa serveru localhost"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.description);
+        std::filesystem::remove(installed);
+        std::filesystem::remove(copy);
+        if (c.installedThere)
+            std::ofstream(installed) << "[DATABASE]\r\nIP=127.0.0.1\r\n";
+        if (c.copyThere)
+            std::ofstream(copy) << "[DATABASE]\r\nIP=127.0.0.2\r\n";  // nobody there: a run against it fails
+        const Result result = runCli({"--dry-run"}, "C.UTF-8", CLI_WINE_PREFIX);
+        EXPECT_EQ(result.exitStatus, 0) << testing::PrintToString(result.err);
+        ASSERT_FALSE(result.err.empty());
+        EXPECT_EQ(result.err.front(), c.reported);
+    }
+    std::filesystem::remove(installed);
+    std::filesystem::remove(copy);
+}
+#endif
+
+// Hosts files as Windows tools save them: the byte order mark says how the file is
+// encoded, and every address in it is read as written.
+TEST_F(CliRun, HostsFileIsReadInEachEncodingWindowsToolsWrite)
+{
+    const std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) / "calendar-cli-hosts";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    const std::u16string hosts = u"# pobočky\r\n127.0.0.1\r\nlocalhost   # druhý\r\n";
+    const auto utf16 = [&](bool bigEndian) {
+        std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+        for (char16_t unit : hosts) {
+            const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
+            bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+        }
+        return bytes;
+    };
+    const std::string utf8 = "# pobočky\r\n127.0.0.1\r\nlocalhost   # druhý\r\n";
+    // Longer than Windows' MAX_PATH (260).
+    const std::filesystem::path deep = dir / std::string(100, 'a') / std::string(100, 'b') / std::string(100, 'c');
+    std::filesystem::create_directories(deep);
+    const struct {
+        const char* description;
+        std::string bytes;
+        std::filesystem::path file;
+    } cases[] = {
+        {"UTF-8", utf8, dir / "hosts"},
+        {"UTF-8 with a byte order mark", "\xEF\xBB\xBF" + utf8, dir / "hosts"},
+        {"UTF-16LE with a byte order mark (PowerShell 5.1's >)", utf16(false), dir / "hosts"},
+        {"UTF-16BE with a byte order mark", utf16(true), dir / "hosts"},
+        {"UTF-16LE behind a path longer than MAX_PATH", utf16(false), deep / "hosts"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.description);
+        std::ofstream(c.file, std::ios::binary | std::ios::trunc) << c.bytes;
+        const Result result = runCli({"--hosts-file", programPath(c.file), "--dry-run"});
+        EXPECT_EQ(result.exitStatus, 0) << testing::PrintToString(result.err);
+        for (const char* host : {"127.0.0.1", "localhost"}) {
+            const std::string prefix = "[" + std::string(host) + "] ";
+            EXPECT_TRUE(std::any_of(result.out.begin(), result.out.end(),
+                                    [&](const std::string& line) { return line.starts_with(prefix); }))
+                << host;
+        }
+        EXPECT_TRUE(std::all_of(result.out.begin(), result.out.end(), [](const std::string& line) {
+            return line.starts_with("[127.0.0.1] ") || line.starts_with("[localhost] ");
+        }));
+    }
     std::filesystem::remove_all(dir);
 }
 

@@ -1,7 +1,7 @@
 // Answers profile lookups with the Windows reader, for the differential test of the two
 // readers: each line "file<TAB>section<TAB>key" on standard input gets one line out,
-// "F <hex>" (found), "D <hex>" (default) or "U <problem>" (unreadable), the value's
-// UTF-8 bytes in hex. One start answers every question, so Wine starts once.
+// "F <hex>" (found), "D <hex>" (default), "M <hex>" (no file) or "U <problem>"
+// (unreadable), the value's UTF-8 bytes in hex. One start answers every question, so Wine starts once.
 #include "platform/ProfileFile.h"
 #include "tests/platform/ProbeText.h"
 
@@ -38,6 +38,7 @@ std::string answer(const std::string& question)
     switch (read.source) {
     case platform::ProfileValue::Source::File: return "F " + hex(read.value);
     case platform::ProfileValue::Source::Default: return "D " + hex(read.value);
+    case platform::ProfileValue::Source::FileMissing: return "M " + hex(read.value);
     case platform::ProfileValue::Source::Unreadable: break;
     }
     return "U " + read.problem;

@@ -5,6 +5,7 @@
 #if defined(_WIN32)
 #include <windows.h>
 #else
+#include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -13,6 +14,7 @@ extern char** environ;
 #endif
 
 #include <array>
+#include <cerrno>
 #include <cstring>
 #include <stdexcept>
 
@@ -218,17 +220,34 @@ ChildResult runChild(const std::string& program, const std::vector<std::string>&
         return result;
     }
 
-    // The input is small; a child that does not read it gets end-of-file all the same.
-    (void)!write(in[1], options.input.data(), options.input.size());
-    close(in[1]);
+    // The input goes in while the output comes out: a child that answers each line as it
+    // reads it would otherwise fill its output pipe and wait for us while we wait for it.
+    std::size_t inputWritten = 0;
+    const auto writeInput = [&] {
+        const ssize_t count =
+            write(in[1], options.input.data() + inputWritten, options.input.size() - inputWritten);
+        if (count >= 0)
+            inputWritten += static_cast<std::size_t>(count);
+        else if (errno != EAGAIN && errno != EINTR)
+            inputWritten = options.input.size();  // the child closed its input: the rest is not wanted
+        if (inputWritten == options.input.size()) {
+            close(in[1]);
+            in[1] = -1;
+        }
+    };
+    fcntl(in[1], F_SETFL, fcntl(in[1], F_GETFL) | O_NONBLOCK);
+    writeInput();
 
-    std::array<pollfd, 2> pipes = {pollfd{out[0], POLLIN, 0}, pollfd{err[0], POLLIN, 0}};
+    std::array<pollfd, 3> pipes = {pollfd{out[0], POLLIN, 0}, pollfd{err[0], POLLIN, 0}, pollfd{in[1], POLLOUT, 0}};
     std::array<std::string*, 2> targets = {&result.out, &result.err};
     int open = 2;
     while (open > 0) {
+        pipes[2].fd = in[1];
         if (poll(pipes.data(), pipes.size(), -1) < 0)
             break;
-        for (std::size_t i = 0; i < pipes.size(); ++i) {
+        if (in[1] >= 0 && (pipes[2].revents & (POLLOUT | POLLERR | POLLHUP)))
+            writeInput();
+        for (std::size_t i = 0; i < targets.size(); ++i) {
             if (pipes[i].fd < 0 || !(pipes[i].revents & (POLLIN | POLLHUP)))
                 continue;
             std::array<char, 4096> buffer{};
@@ -242,6 +261,8 @@ ChildResult runChild(const std::string& program, const std::vector<std::string>&
             }
         }
     }
+    if (in[1] >= 0)
+        close(in[1]);
     int status = 0;
     waitpid(pid, &status, 0);
     result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
