@@ -214,7 +214,11 @@ void Connection::applyOptions(st_mysql* handle)
         if (api.options(handle, option, value) != 0)
             raiseSessionError(handle);
     };
-    const unsigned int connectTimeout = ConnectTimeout;
+    // The client library's connect limit covers both reaching the server and waiting for
+    // its greeting, and the greeting is an answer like any other: the answer limit bounds
+    // it as well, so the smaller of the two limits, when there is one, applies to both.
+    const unsigned int connectTimeout =
+        ConnectTimeout == 0 ? AnswerTimeout : AnswerTimeout == 0 ? ConnectTimeout : std::min(ConnectTimeout, AnswerTimeout);
     set(MYSQL_OPT_CONNECT_TIMEOUT, &connectTimeout);
     if (AnswerTimeout != 0) {
         const unsigned int answerTimeout = AnswerTimeout;
@@ -278,7 +282,9 @@ StoredResult Connection::storeResult()
     const MysqlApi& api = library_->api();
     if (MYSQL_RES* result = api.store_result(handle_.get()))
         return StoredResult(library_, result);
-    if (api.field_count(handle_.get()) == 0)
+    // A session lost while the rows came in also leaves no column count behind: the
+    // error number tells it from a statement that returns no rows.
+    if (api.error_number(handle_.get()) == 0)
         throw ProgramError("Příkaz nevrátil žádné řádky");
     DatabaseError error = errorOf(api, handle_.get());
     if (error.sessionLost())

@@ -41,7 +41,9 @@ public:
     // Settings only the console program changes; their defaults are the window's session.
     // Seconds to wait for the server's address and its acceptance; 0: no limit.
     unsigned ConnectTimeout = 0;
-    // Seconds to wait for any one answer of the server, or for a request to leave; 0: no limit.
+    // Seconds to wait for any one answer of the server (its greeting included), or for a
+    // request to leave; 0: no limit. Reaching the server then takes at most the smaller
+    // limit, since the client library waits for both with one.
     unsigned AnswerTimeout = 0;
     // Lets one query carry several statements (executeBatch).
     bool MultiStatements = false;

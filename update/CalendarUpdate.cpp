@@ -7,6 +7,7 @@
 #include "update/CalendarStatement.h"
 #include "update/SessionSettings.h"
 
+#include <exception>
 #include <mutex>
 #include <thread>
 #include <unordered_set>
@@ -26,6 +27,13 @@ RunOutcome endedEarly(RunEnd end, Failure failure)
 std::size_t atLeastOne(std::size_t value)
 {
     return value == 0 ? 1 : value;
+}
+
+// A failure of the program itself in a session's thread (no memory, no thread): the
+// session cannot go on, as if it had been lost.
+Failure programFailure(const std::exception& error)
+{
+    return Failure{std::nullopt, std::string("Program nemohl pokračovat: ") + error.what()};
 }
 
 // Reads qryTmp's list once, then hands its databases out to one or more sessions, a
@@ -51,12 +59,19 @@ public:
         observer_.listRead(names_.size());
         outcome_.end = RunEnd::Completed;
 
-        std::vector<std::thread> further;
-        for (std::size_t i = 1; i < options_.sessions && !options_.trialRun; ++i)
-            further.emplace_back([this] { workInFurtherSession(); });
+        // Every thread started is joined, whatever happens after it started.
+        std::vector<std::jthread> further;
+        for (std::size_t i = 1; i < options_.sessions && !options_.trialRun; ++i) {
+            try {
+                further.emplace_back([this] { workInFurtherSession(); });
+            } catch (const std::exception& error) {
+                // No thread for this session: the others do its share.
+                const std::lock_guard<std::mutex> guard(lock_);
+                observer_.sessionNotOpened(programFailure(error));
+            }
+        }
         work(dm_);
-        for (std::thread& thread : further)
-            thread.join();
+        further.clear();
 
         for (std::size_t i = next_; i < names_.size(); ++i)
             observer_.databaseNotReached(names_[i]);
@@ -72,33 +87,70 @@ private:
         outcome_.listed = names_.size();
     }
 
-    void workInFurtherSession()
+    // Nothing thrown leaves a session's thread: what the session could not do is
+    // reported as the server's failure.
+    void workInFurtherSession() noexcept
     {
-        TDM session;
-        session.conMain.copySettingsFrom(dm_.conMain);
+        std::optional<Failure> notOpened;
         try {
-            session.conMain.connect();
-        } catch (const data::Error& error) {
-            const std::lock_guard<std::mutex> guard(lock_);
-            observer_.sessionNotOpened(error.failure());
-            return;
+            TDM session;
+            session.conMain.copySettingsFrom(dm_.conMain);
+            try {
+                session.conMain.connect();
+            } catch (const data::Error& error) {
+                notOpened = error.failure();
+            }
+            if (!notOpened) {
+                work(session);
+                return;
+            }
+        } catch (const std::exception& error) {
+            notOpened = programFailure(error);
         }
-        work(session);
+        try {
+            const std::lock_guard<std::mutex> guard(lock_);
+            observer_.sessionNotOpened(*notOpened);
+        } catch (...) {
+            // Reporting failed as well; the run's counts still hold.
+        }
     }
 
-    // Sends batches over `session` until the list is done, the session is lost or the
+    // Sends batches over `session` until the list is done, a session is lost or the
     // run is stopped. A batch that the server stopped at a refused statement leaves the
     // statements after it unsent; they lead the session's next batch.
-    void work(TDM& session)
+    void work(TDM& session) noexcept
     {
         std::vector<std::string> batch;
+        try {
+            workOn(session, batch);
+        } catch (const std::exception& error) {
+            // Whatever the session had taken and not reported may or may not have run.
+            try {
+                const std::lock_guard<std::mutex> guard(lock_);
+                lost(batch, programFailure(error));
+            } catch (...) {
+            }
+        }
+    }
+
+    void workOn(TDM& session, std::vector<std::string>& batch)
+    {
         while (true) {
             {
                 const std::lock_guard<std::mutex> guard(lock_);
+                // Once a session is lost, none takes another name: the list after the
+                // databases in flight stays untouched.
+                if (outcome_.end == RunEnd::SessionLost) {
+                    for (const std::string& name : batch)
+                        observer_.databaseNotReached(name);
+                    batch.clear();
+                    return;
+                }
                 if (stopRequested(batch)) {
                     outcome_.end = outcome_.end == RunEnd::Completed ? RunEnd::Interrupted : outcome_.end;
                     for (const std::string& name : batch)
                         observer_.databaseNotReached(name);
+                    batch.clear();
                     return;
                 }
                 takeNames(batch);
@@ -172,11 +224,11 @@ private:
         return true;
     }
 
-    // The window's way: the statement object executes one statement per round trip.
+    // The window's way: the statement object executes one statement per round trip. The
+    // name stays in `batch` until its outcome is reported.
     bool sendOne(TDM& session, std::vector<std::string>& batch)
     {
-        const std::string name = std::move(batch.front());
-        batch.clear();
+        const std::string& name = batch.front();
         std::optional<data::DatabaseError> refusal;
         try {
             session.qryServer.setSql(calendarStatement(name));
@@ -186,18 +238,19 @@ private:
         } catch (const data::Error& error) {
             const std::lock_guard<std::mutex> guard(lock_);
             skipped(name, error.failure());
+            batch.clear();
             return true;
         }
         const std::lock_guard<std::mutex> guard(lock_);
-        if (!refusal) {
-            updated(name);
-            return true;
-        }
-        if (refusal->sessionLost()) {
-            lost({name}, refusal->failure());
+        if (refusal && refusal->sessionLost()) {
+            lost(batch, refusal->failure());
             return false;
         }
-        skipped(name, refusal->failure());
+        if (refusal)
+            skipped(name, refusal->failure());
+        else
+            updated(name);
+        batch.clear();
         return true;
     }
 
@@ -213,13 +266,17 @@ private:
         observer_.databaseSkipped(name, why);
     }
 
-    void lost(const std::vector<std::string>& inFlight, const Failure& why)
+    // The run's failure is the first session's loss; a later one only adds its databases.
+    void lost(std::vector<std::string>& inFlight, const Failure& why)
     {
-        outcome_.end = RunEnd::SessionLost;
-        outcome_.failure = why;
-        for (const std::string& name : inFlight) {
-            outcome_.unknown.push_back(name);
-            observer_.databaseUnknown(name, why);
+        if (outcome_.end != RunEnd::SessionLost) {
+            outcome_.end = RunEnd::SessionLost;
+            outcome_.failure = why;
+        }
+        while (!inFlight.empty()) {
+            outcome_.unknown.push_back(inFlight.front());
+            observer_.databaseUnknown(inFlight.front(), why);
+            inFlight.erase(inFlight.begin());
         }
     }
 

@@ -165,8 +165,9 @@ void ConsoleReport::databaseUnknown(std::string_view name, const update::Failure
 
 void ConsoleReport::statementKeptBack(std::string_view name, std::string_view statement)
 {
-    // The statement as built, its closing ';' included, so that the output can be fed
-    // to a client as it stands.
+    // The statement as built, its closing ';' included, escaped like every name on the
+    // console: for reading, not for a client (a backslash shows as two). The JSON report
+    // carries it exactly.
     databaseLine(terminal_.verbatim(statement));
     databaseJson(name, "dry-run", nullptr, statement);
 }

@@ -2,8 +2,10 @@
 #include "app/cli/ServerRuns.h"
 
 #include "app/cli/ExitStatus.h"
+#include "app/cli/StopSignal.h"
 #include "data/uDM.h"
 
+#include <exception>
 #include <thread>
 
 namespace cli {
@@ -34,7 +36,15 @@ ServerResult updateServer(const Terminal& terminal, ConsoleOutput& output, const
                                      .batchSize = settings.batch,
                                      .sessions = settings.sessions,
                                      .stop = settings.stop};
-    result.outcome = update::runCalendarUpdate(dm, host, report, options);
+    try {
+        result.outcome = update::runCalendarUpdate(dm, host, report, options);
+    } catch (const std::exception& error) {
+        // The program itself failed on this server (no memory, no thread): this server's
+        // failure, not the others'.
+        result.outcome = update::RunOutcome{};
+        result.outcome.end = update::RunEnd::SessionLost;
+        result.outcome.failure = update::Failure{std::nullopt, std::string("Program nemohl pokračovat: ") + error.what()};
+    }
     result.alreadyPresent = report.alreadyPresent();
     result.interrupted = result.outcome.end == update::RunEnd::Interrupted;
     report.finished(result, exitStatusOf(result));
@@ -57,22 +67,42 @@ std::vector<ServerResult> updateServers(const Terminal& terminal, ConsoleOutput&
     std::vector<ServerResult> results(hosts.size());
     const bool prefixLines = hosts.size() > 1;
     std::atomic<std::size_t> nextHost{0};
-    const auto work = [&] {
-        for (std::size_t i = nextHost++; i < hosts.size(); i = nextHost++)
-            results[i] = updateServer(terminal, output, hosts[i], prefixLines, settings);
+    // Nothing thrown leaves a worker's thread; a server whose report could not even be
+    // made still counts as failed.
+    const auto work = [&]() noexcept {
+        for (std::size_t i = nextHost++; i < hosts.size(); i = nextHost++) {
+            try {
+                results[i] = updateServer(terminal, output, hosts[i], prefixLines, settings);
+            } catch (const std::exception& error) {
+                results[i].outcome.end = update::RunEnd::SessionLost;
+                results[i].outcome.failure =
+                    update::Failure{std::nullopt, std::string("Program nemohl pokračovat: ") + error.what()};
+            }
+        }
     };
-    std::vector<std::thread> workers;
     const std::size_t threads = std::min<std::size_t>(parallel, hosts.size());
-    for (std::size_t i = 1; i < threads; ++i)
-        workers.emplace_back(work);
-    work();
-    for (std::thread& worker : workers)
-        worker.join();
+    {
+        // Joined when the block ends, however it ends. A thread that cannot be started
+        // leaves its servers to those that could.
+        std::vector<std::jthread> workers;
+        workers.reserve(threads);
+        for (std::size_t i = 1; i < threads; ++i) {
+            try {
+                workers.emplace_back(work);
+            } catch (const std::system_error&) {
+                break;
+            }
+        }
+        work();
+    }
     return results;
 }
 
 int exitStatusOf(const ServerResult& result)
 {
+    // A server the stop signal cut short ends as the whole program does.
+    if (result.interrupted && stopSignalNumber() != 0)
+        return kExitBySignal + stopSignalNumber();
     switch (result.outcome.end) {
     case update::RunEnd::NoConnection: return kExitNoConnection;
     case update::RunEnd::ListUnreadable:

@@ -2,7 +2,9 @@
 // and still every database's outcome exactly known and every statement run once.
 #include "tests/cli/CliSupport.h"
 #include "tests/support/AdminSession.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/CuttingProxy.h"
+#include "tests/support/DelayRelay.h"
 #include "tests/support/GeneralLog.h"
 
 #include <gtest/gtest.h>
@@ -49,7 +51,12 @@ std::vector<RoundTrip> calendarRoundTrips(const GeneralLog& log)
 class CliRoundTrips : public ::testing::Test {
 protected:
     void SetUp() override { dropTenantDatabases(admin); }
-    void TearDown() override { dropTenantDatabases(admin); }
+    void TearDown() override
+    {
+        for (const char* host : {"localhost", "127.0.0.1"})
+            admin.exec(std::string("GRANT USAGE ON *.* TO 'quorvel'@'") + host + "' WITH MAX_USER_CONNECTIONS 0");
+        dropTenantDatabases(admin);
+    }
 
     AdminSession admin;
 };
@@ -138,6 +145,101 @@ TEST_F(CliRoundTrips, ALostSessionLeavesTheWholeBatchInFlightUnknown)
     EXPECT_EQ(countStartingWith(result.out, "t15"), 0u) << "not reached: no line";
     const std::size_t listed = databasesListedInWindows1250().size();
     EXPECT_EQ(result.err.back(), summary(listed, 0, result.out.size() - 5, 5, listed - result.out.size()));
+}
+
+// The JSON line of one database.
+std::string databaseJson(const std::string& server, const std::string& name, const std::string& outcome)
+{
+    return R"({"type":"database","server":")" + server + R"(","database":")" + name + R"(","outcome":")" + outcome +
+           R"(")";
+}
+
+TEST_F(CliRoundTrips, WhenOneSessionIsLostTheOthersTakeNoFurtherName)
+{
+    const std::vector<std::string> tenants = tenantNames(30);
+    for (const std::string& name : tenants)
+        createTenant(admin, name, CalendarTable::WithKey);
+    // A slow road, so that the other sessions have statements under way when one is cut.
+    DelayRelay relay(kRelayAddress, "127.0.0.1", std::chrono::milliseconds(30), "INSERT INTO `t20`", 3306, true);
+    ASSERT_TRUE(relay.listening());
+
+    const CliResult result = runCli({"--host", kRelayAddress, "--sessions", "3", "--format", "json"});
+
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_EQ(countStartingWith(result.out, databaseJson(kRelayAddress, "t20", "unknown")), 1u);
+    EXPECT_EQ(countStartingWith(result.out, R"({"type":"database")"), databasesListedInWindows1250().size());
+    // The sessions under way finish their statement; none takes a name after that, so
+    // the end of the list is never touched.
+    for (const std::string& name : tenants) {
+        if (name < "t30")
+            continue;
+        SCOPED_TRACE(name);
+        EXPECT_TRUE(calendarRows(admin, name).empty());
+        EXPECT_EQ(countStartingWith(result.out, databaseJson(kRelayAddress, name, "not-reached")), 1u);
+    }
+    EXPECT_EQ(countStartingWith(result.err, std::string("calendar-import-cli: spojení se serverem ") + kRelayAddress +
+                                                " se přerušilo: "),
+              1u);
+    ASSERT_GE(result.out.size(), 2u);
+    EXPECT_NE(result.out[result.out.size() - 2].find(R"("end":"session-lost","listed":)"), std::string::npos);
+    EXPECT_NE(result.out[result.out.size() - 2].find(R"("unknown":1,)"), std::string::npos)
+        << result.out[result.out.size() - 2];
+}
+
+TEST_F(CliRoundTrips, FurtherSessionsThatCannotBeOpenedLeaveTheirShareToTheOthers)
+{
+    struct Case {
+        const char* description;
+        // Run before the program, in the shell that starts it.
+        std::string shellSetup;
+        std::string accountSetup;
+        const char* sessions;
+        std::size_t leastNotOpened;
+        std::string reasonEnd;
+    };
+    const Case cases[] = {
+        {"the account's connection limit", "",
+         "GRANT USAGE ON *.* TO 'quorvel'@'127.0.0.1' WITH MAX_USER_CONNECTIONS 2", "4", 2, "(1226)"},
+        // Each thread's stack would take 128 MB of the 1 GB the program may have: the
+        // further sessions' threads cannot all be started.
+        {"no thread for every session", "ulimit -s 131072 && ulimit -v 1000000 && ", "", "16", 1, ""},
+    };
+    const std::vector<std::string> tenants = tenantNames(20);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.description);
+        dropTenantDatabases(admin);
+        for (const std::string& name : tenants)
+            createTenant(admin, name, CalendarTable::WithKey);
+        if (!c.accountSetup.empty())
+            admin.exec(c.accountSetup);
+        const std::size_t listed = databasesListedInWindows1250().size();
+
+        ChildOptions options;
+        options.environment = {{"LC_ALL", "C.UTF-8"}};
+        const ChildResult child = runChild(
+            "/bin/sh", {"-c", c.shellSetup + "exec \"$0\" \"$@\"", CLI_PROGRAM, "--host", "127.0.0.1", "--sessions", c.sessions},
+            options);
+        const std::vector<std::string> out = linesOf(child.out);
+        const std::vector<std::string> err = linesOf(child.err);
+
+        EXPECT_EQ(child.exitStatus, 0) << child.err;
+        for (const std::string& name : tenants) {
+            SCOPED_TRACE(name);
+            EXPECT_TRUE(contains(out, name + ": aktualizována"));
+            EXPECT_EQ(calendarRows(admin, name), expectedCalendarRows());
+        }
+        EXPECT_EQ(out.size(), listed) << "one line for each database, whichever session sent it";
+        const std::string notOpened = "calendar-import-cli: další spojení k serveru 127.0.0.1 se nepodařilo otevřít: ";
+        EXPECT_GE(countStartingWith(err, notOpened), c.leastNotOpened);
+        for (const std::string& line : err) {
+            if (line.starts_with(notOpened))
+                EXPECT_TRUE(line.ends_with(c.reasonEnd)) << line;
+        }
+        ASSERT_FALSE(err.empty());
+        EXPECT_EQ(err.back(), summary(listed, tenants.size(), listed - tenants.size()));
+        for (const char* host : {"localhost", "127.0.0.1"})
+            admin.exec(std::string("GRANT USAGE ON *.* TO 'quorvel'@'") + host + "' WITH MAX_USER_CONNECTIONS 0");
+    }
 }
 
 }  // namespace

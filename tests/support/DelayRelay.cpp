@@ -65,12 +65,13 @@ bool writeAll(int socket, std::string_view bytes)
 }  // namespace
 
 DelayRelay::DelayRelay(std::string address, std::string upstream, std::chrono::microseconds delay,
-                       std::string stallAt, unsigned short upstreamPort)
+                       std::string stallAt, unsigned short upstreamPort, bool cutAtText)
     : address_(std::move(address)),
       upstream_(std::move(upstream)),
       upstreamPort_(upstreamPort),
       delay_(delay),
-      stallAt_(std::move(stallAt))
+      stallAt_(std::move(stallAt)),
+      cutAtText_(cutAtText)
 {
     if (pipe(stopPipe_) != 0)
         return;
@@ -146,7 +147,8 @@ void DelayRelay::relaySession(int client)
                         {stopPipe_[0], POLLIN, 0}};
         if (ppoll(fds, 3, next ? &timeout : nullptr, nullptr) < 0 || fds[2].revents != 0)
             break;
-        for (std::size_t i = 0; i < directions.size(); ++i) {
+        bool cut = false;
+        for (std::size_t i = 0; i < directions.size() && !cut; ++i) {
             Direction& direction = directions[i];
             if (fds[i].fd < 0 || fds[i].revents == 0)
                 continue;
@@ -156,11 +158,21 @@ void DelayRelay::relaySession(int client)
                 continue;
             }
             std::string bytes(buffer.data(), static_cast<std::size_t>(size));
-            if (i == 0 && !stallAt_.empty() && bytes.find(stallAt_) != std::string::npos)
+            if (stalled)
+                continue;
+            // What came before the text still goes on: a server's answer cut in the middle.
+            if (const std::size_t at = stallAt_.empty() ? std::string::npos : bytes.find(stallAt_);
+                at != std::string::npos) {
                 stalled = true;
-            if (!stalled)
-                direction.waiting.push_back({Clock::now() + delay_, std::move(bytes)});
+                bytes.resize(at);
+                cut = cutAtText_;
+                if (cut)
+                    break;
+            }
+            direction.waiting.push_back({Clock::now() + delay_, std::move(bytes)});
         }
+        if (cut)
+            break;
         const Clock::time_point now = Clock::now();
         for (Direction& direction : directions) {
             while (!direction.waiting.empty() && direction.waiting.front().due <= now) {

@@ -14,10 +14,12 @@ namespace testing_support {
 class DelayRelay {
 public:
     // Listens on `address`:3306 and passes each session to `upstream`:`upstreamPort`, each
-    // piece `delay` later than it came. When a piece from the client holds `stallAt`,
-    // neither side hears anything more in that session.
+    // piece `delay` later than it came. When a piece from either side holds `stallAt`, the
+    // bytes before it go on and neither side hears anything more in that session; with
+    // `cutAtText`, the relay closes both sides of that session at once instead, as a cut
+    // cable would. The other sessions go on.
     DelayRelay(std::string address, std::string upstream, std::chrono::microseconds delay,
-               std::string stallAt = {}, unsigned short upstreamPort = 3306);
+               std::string stallAt = {}, unsigned short upstreamPort = 3306, bool cutAtText = false);
     ~DelayRelay();
     DelayRelay(const DelayRelay&) = delete;
     DelayRelay& operator=(const DelayRelay&) = delete;
@@ -34,6 +36,7 @@ private:
     unsigned short upstreamPort_;
     std::chrono::microseconds delay_;
     std::string stallAt_;
+    bool cutAtText_;
     int listening_ = -1;
     int stopPipe_[2] = {-1, -1};
     std::thread acceptor_;
