@@ -49,6 +49,26 @@ public:
 
     RunOutcome run()
     {
+        if (options_.identifyServer) {
+            // Learning who the server is counts as part of reading its list.
+            try {
+                identity_ = dm_.conMain.serverIdentity();
+            } catch (const data::Error& error) {
+                return endedEarly(RunEnd::ListUnreadable, error.failure());
+            }
+            if (options_.claimServer) {
+                if (std::optional<std::string> earlier = options_.claimServer(identity_)) {
+                    RunOutcome outcome;
+                    outcome.end = RunEnd::SameServer;
+                    outcome.sameServerAs = std::move(*earlier);
+                    return outcome;
+                }
+            }
+            // With TLS the certificate names the host, not its address: those sessions
+            // connect by name and rely on the identity alone.
+            if (!dm_.conMain.RequireTls)
+                firstAddress_ = dm_.conMain.peerAddress();
+        }
         if (Failure failure; !dm_.OpenQuery(dm_.qryTmp, std::string(kListDatabases), &failure))
             return endedEarly(RunEnd::ListUnreadable, std::move(failure));
         try {
@@ -95,8 +115,17 @@ private:
         try {
             TDM session;
             session.conMain.copySettingsFrom(dm_.conMain);
+            if (!firstAddress_.empty())
+                session.conMain.HostName = firstAddress_;
             try {
                 session.conMain.connect();
+                if (options_.identifyServer) {
+                    const std::string identity = session.conMain.serverIdentity();
+                    if (identity != identity_) {
+                        session.conMain.disconnect();
+                        notOpened = Failure{std::nullopt, "spojení vedlo k jinému serveru (" + identity + ")"};
+                    }
+                }
             } catch (const data::Error& error) {
                 notOpened = error.failure();
             }
@@ -116,8 +145,7 @@ private:
     }
 
     // Sends batches over `session` until the list is done, a session is lost or the
-    // run is stopped. A batch that the server stopped at a refused statement leaves the
-    // statements after it unsent; they lead the session's next batch.
+    // run is stopped.
     void work(TDM& session) noexcept
     {
         std::vector<std::string> batch;
@@ -184,32 +212,37 @@ private:
         }
     }
 
-    // Sends `batch` and reports what it did; the names left in it were not sent. False when
-    // the session is gone: every further statement on it would fail as well.
+    // Sends `batch` and reports what it did, each name taken out of it once reported. False
+    // when the session is gone: every further statement on it would fail as well.
     bool send(TDM& session, std::vector<std::string>& batch)
     {
         if (options_.trialRun)
             return keepBack(session, batch);
         if (batchSize_ == 1)
             return sendOne(session, batch);
+        // Each statement exactly as the one-by-one run sends it.
         std::vector<std::string> statements;
         for (const std::string& name : batch)
             statements.push_back(data::firstStatement(calendarStatement(name)));
-        const data::BatchResult result = session.conMain.executeBatch(statements);
+        const data::PipelineResult result = session.conMain.executePipeline(statements);
 
         const std::lock_guard<std::mutex> guard(lock_);
-        for (std::size_t i = 0; i < result.succeeded; ++i)
-            updated(batch[i]);
-        batch.erase(batch.begin(), batch.begin() + static_cast<std::ptrdiff_t>(result.succeeded));
-        if (!result.failure)
-            return true;
-        if (result.failure->sessionLost()) {
-            lost(batch, result.failure->failure());
-            return false;
+        for (const std::shared_ptr<const data::DatabaseError>& refusal : result.answers) {
+            if (refusal)
+                skipped(batch.front(), refusal->failure());
+            else
+                updated(batch.front());
+            batch.erase(batch.begin());
         }
-        skipped(batch.front(), result.failure->failure());
-        batch.erase(batch.begin());
-        return true;
+        if (!result.lost)
+            return true;
+        // Those written and not answered may have run; those never written have not.
+        std::vector<std::string> unsent(batch.begin() + static_cast<std::ptrdiff_t>(result.inFlight), batch.end());
+        batch.resize(result.inFlight);
+        lost(batch, result.lost->failure());
+        for (const std::string& name : unsent)
+            observer_.databaseNotReached(name);
+        return false;
     }
 
     bool keepBack(TDM& session, std::vector<std::string>& batch)
@@ -289,6 +322,9 @@ private:
     std::vector<std::string> names_;
     std::size_t next_ = 0;  // the first name no session has taken yet
     std::unordered_set<std::string> seen_;
+    // With RunOptions::identifyServer: who the first session reached, and where.
+    std::string identity_;
+    std::string firstAddress_;
 };
 
 }  // namespace

@@ -6,14 +6,35 @@
 #include "data/uDM.h"
 
 #include <exception>
+#include <map>
+#include <mutex>
 #include <thread>
 
 namespace cli {
 
 namespace {
 
+// The servers this command has reached, by the identity each told, with the address of
+// the run that reached it first: two addresses of one server make one update.
+class ReachedServers {
+public:
+    // The address of the run that has this server already; none when this one is first.
+    std::optional<std::string> claim(const std::string& identity, const std::string& host)
+    {
+        const std::lock_guard<std::mutex> guard(lock_);
+        const auto [entry, first] = servers_.emplace(identity, host);
+        if (first)
+            return std::nullopt;
+        return entry->second;
+    }
+
+private:
+    std::mutex lock_;
+    std::map<std::string, std::string> servers_;
+};
+
 ServerResult updateServer(const Terminal& terminal, ConsoleOutput& output, const std::string& host,
-                          bool prefixLines, const RunSettings& settings)
+                          bool prefixLines, const RunSettings& settings, ReachedServers& reached)
 {
     ConsoleReport report(terminal, output, settings.format, host, prefixLines);
     ServerResult result;
@@ -29,13 +50,18 @@ ServerResult updateServer(const Terminal& terminal, ConsoleOutput& output, const
     TDM dm;
     dm.conMain.ConnectTimeout = settings.connectTimeout;
     dm.conMain.AnswerTimeout = settings.answerTimeout;
-    dm.conMain.MultiStatements = settings.batch > 1;
     dm.conMain.RequireTls = settings.tls;
     dm.conMain.TlsCaFile = settings.tlsCaFile;
-    const update::RunOptions options{.trialRun = settings.trialRun,
-                                     .batchSize = settings.batch,
-                                     .sessions = settings.sessions,
-                                     .stop = settings.stop};
+    update::RunOptions options;
+    options.trialRun = settings.trialRun;
+    options.batchSize = settings.batch;
+    options.sessions = settings.sessions;
+    options.stop = settings.stop;
+    // Only where there can be a second session or a second address; a single plain run
+    // sends exactly what the window's run sends.
+    options.identifyServer = prefixLines || settings.sessions > 1;
+    if (prefixLines)
+        options.claimServer = [&](const std::string& identity) { return reached.claim(identity, host); };
     try {
         result.outcome = update::runCalendarUpdate(dm, host, report, options);
     } catch (const std::exception& error) {
@@ -67,12 +93,13 @@ std::vector<ServerResult> updateServers(const Terminal& terminal, ConsoleOutput&
     std::vector<ServerResult> results(hosts.size());
     const bool prefixLines = hosts.size() > 1;
     std::atomic<std::size_t> nextHost{0};
+    ReachedServers reached;
     // Nothing thrown leaves a worker's thread; a server whose report could not even be
     // made still counts as failed.
     const auto work = [&]() noexcept {
         for (std::size_t i = nextHost++; i < hosts.size(); i = nextHost++) {
             try {
-                results[i] = updateServer(terminal, output, hosts[i], prefixLines, settings);
+                results[i] = updateServer(terminal, output, hosts[i], prefixLines, settings, reached);
             } catch (const std::exception& error) {
                 results[i].outcome.end = update::RunEnd::SessionLost;
                 results[i].outcome.failure =
@@ -107,6 +134,7 @@ int exitStatusOf(const ServerResult& result)
     case update::RunEnd::NoConnection: return kExitNoConnection;
     case update::RunEnd::ListUnreadable:
     case update::RunEnd::SessionLost: return kExitRunBroken;
+    case update::RunEnd::SameServer: return kExitCompleted;  // updated once, through the other address
     case update::RunEnd::Interrupted:
     case update::RunEnd::Completed: break;
     }

@@ -9,6 +9,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <deque>
 #include <optional>
@@ -67,12 +68,17 @@ bool writeAll(int socket, std::string_view bytes)
 DelayRelay::DelayRelay(std::string address, std::string upstream, std::chrono::microseconds delay,
                        std::string stallAt, unsigned short upstreamPort, bool cutAtText)
     : address_(std::move(address)),
-      upstream_(std::move(upstream)),
+      upstreams_(),
       upstreamPort_(upstreamPort),
       delay_(delay),
       stallAt_(std::move(stallAt)),
       cutAtText_(cutAtText)
 {
+    for (std::size_t start = 0; start <= upstream.size();) {
+        const std::size_t comma = std::min(upstream.find(',', start), upstream.size());
+        upstreams_.push_back(upstream.substr(start, comma - start));
+        start = comma + 1;
+    }
     if (pipe(stopPipe_) != 0)
         return;
     const int socket = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -108,15 +114,17 @@ void DelayRelay::acceptSessions()
         if (poll(waiting, 2, -1) <= 0 || waiting[1].revents != 0)
             return;
         const int client = accept(listening_, nullptr, nullptr);
-        if (client >= 0)
-            sessions_.emplace_back([this, client] { relaySession(client); });
+        if (client < 0)
+            continue;
+        const std::string& upstream = upstreams_[sessionCount_++ % upstreams_.size()];
+        sessions_.emplace_back([this, client, upstream] { relaySession(client, upstream); });
     }
 }
 
-void DelayRelay::relaySession(int client)
+void DelayRelay::relaySession(int client, const std::string& upstreamAddress)
 {
     const int server = socket(AF_INET, SOCK_STREAM, 0);
-    const sockaddr_in upstream = endpoint(upstream_, upstreamPort_);
+    const sockaddr_in upstream = endpoint(upstreamAddress, upstreamPort_);
     if (connect(server, reinterpret_cast<const sockaddr*>(&upstream), sizeof upstream) != 0) {
         close(server);
         close(client);
