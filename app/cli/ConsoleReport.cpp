@@ -182,6 +182,14 @@ void ConsoleReport::databaseNotReached(std::string_view name)
 void ConsoleReport::sessionNotOpened(const update::Failure& why)
 {
     diagnostic(fill(texts::kFurtherSessionFailed, {texts::kProgramName, terminal_.verbatim(server_), failureText(why)}));
+    if (format_ != ReportFormat::Json)
+        return;
+    output_.write(output_.out(), JsonObject()
+                                     .text("type", "session")
+                                     .text("server", server_)
+                                     .text("outcome", "not-opened")
+                                     .raw("error", errorJson(why))
+                                     .str());
 }
 
 void ConsoleReport::finished(const ServerResult& result, int exitStatus)

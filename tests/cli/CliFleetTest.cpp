@@ -168,18 +168,21 @@ TEST_F(CliFleet, FurtherSessionsThatReachAnotherServerTakeNoName)
     DelayRelay roundRobin(balancer, std::string(kServerA) + "," + kServerB, std::chrono::microseconds(0));
     ASSERT_TRUE(roundRobin.listening());
 
-    const CliResult result = runCli({"--host", balancer, "--sessions", "4"});
+    const CliResult result = runCli({"--host", balancer, "--sessions", "4", "--format", "json"});
 
     EXPECT_EQ(result.exitStatus, 0);
     for (const std::string& name : tenants) {
         SCOPED_TRACE(name);
-        EXPECT_EQ(countStartingWith(result.out, name + ": aktualizována"), 1u);
+        EXPECT_EQ(countStartingWith(result.err, name + ": aktualizována"), 1u);
         EXPECT_EQ(serverA->calendarRowCount(name), 12u) << "the server that listed it";
         EXPECT_EQ(serverB->calendarRowCount(name), 0u);
     }
     // The second and fourth sessions reached the other server: closed and reported.
     EXPECT_EQ(countStartingWith(result.err, "calendar-import-cli: další spojení k serveru " + balancer +
                                                 " se nepodařilo otevřít: spojení vedlo k jinému serveru ("),
+              2u);
+    EXPECT_EQ(countStartingWith(result.out, R"({"type":"session","server":")" + balancer +
+                                                R"(","outcome":"not-opened","error":{"text":"spojení vedlo k jinému serveru ()"),
               2u);
     std::string drop;
     for (const std::string& name : tenants)
