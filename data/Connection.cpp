@@ -326,8 +326,8 @@ std::string Connection::peerAddress() const
     const void* bytes = nullptr;
     if (address.ss_family == AF_INET)
         bytes = &reinterpret_cast<const sockaddr_in*>(&address)->sin_addr;
-    else if (address.ss_family == AF_INET6)
-        bytes = &reinterpret_cast<const sockaddr_in6*>(&address)->sin6_addr;
+    else if (address.ss_family == AF_INET6 && reinterpret_cast<const sockaddr_in6*>(&address)->sin6_scope_id == 0)
+        bytes = &reinterpret_cast<const sockaddr_in6*>(&address)->sin6_addr;  // a scoped one has no text of its own here
     if (!bytes || !inet_ntop(address.ss_family, bytes, text, sizeof text))
         return {};
     return text;

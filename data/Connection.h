@@ -95,8 +95,8 @@ public:
     // text: two sessions with the same text reached the same server, whatever address
     // each was given. Throws as sendQuery and storeResult do.
     std::string serverIdentity();
-    // The numeric IP address this session reached, empty for a local socket or pipe (or
-    // when it cannot be told). Connecting to it reaches the same listener again, where
+    // The numeric IP address this session reached, empty for a local socket or pipe, a
+    // link-local IPv6 address (its zone would be lost) or when it cannot be told. Connecting to it reaches the same listener again, where
     // the host name may stand for several.
     std::string peerAddress() const;
 
