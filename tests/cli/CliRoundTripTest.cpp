@@ -301,4 +301,36 @@ TEST_F(CliRoundTrips, FurtherSessionsThatCannotBeOpenedLeaveTheirShareToTheOther
     }
 }
 
+TEST_F(CliRoundTrips, WithoutAnyThreadToStartEveryServerIsStillDoneByTheMainOne)
+{
+    if (!kAddressSpaceCanBeLimited)
+        GTEST_SKIP() << "a sanitizer's shadow memory does not fit under the limit";
+    const std::vector<std::string> tenants = tenantNames(10);
+    for (const std::string& name : tenants)
+        createTenant(admin, name, CalendarTable::WithKey);
+    // Each thread's stack would take the whole 1 GB the program may have: neither the
+    // second server's thread nor a further session's can start.
+    ChildOptions options;
+    options.environment = {{"LC_ALL", "C.UTF-8"}};
+    const ChildResult child =
+        runChild("/bin/sh",
+                 {"-c", "ulimit -s 1048576 && ulimit -v 1000000 && exec \"$0\" \"$@\"", CLI_PROGRAM, "--host",
+                  "127.0.0.1", "--host", "127.0.0.9", "--parallel", "2", "--sessions", "3"},
+                 options);
+    const std::vector<std::string> out = linesOf(child.out);
+    const std::vector<std::string> err = linesOf(child.err);
+
+    EXPECT_EQ(child.exitStatus, 1) << "the second server has nobody listening" << child.err;
+    for (const std::string& name : tenants) {
+        SCOPED_TRACE(name);
+        EXPECT_TRUE(contains(out, "[127.0.0.1] " + name + ": aktualizována"));
+        EXPECT_EQ(calendarRows(admin, name), expectedCalendarRows());
+    }
+    EXPECT_EQ(countStartingWith(err, "calendar-import-cli: další spojení k serveru 127.0.0.1 se nepodařilo otevřít: "
+                                     "Program nemohl pokračovat: "),
+              2u);
+    EXPECT_EQ(countStartingWith(err, "calendar-import-cli: nepodařilo se připojit k serveru 127.0.0.9: "), 1u);
+    EXPECT_TRUE(contains(err, "[127.0.0.1] Aktualizace dokončena"));
+}
+
 }  // namespace
