@@ -32,6 +32,8 @@ std::unique_ptr<MysqlApi> resolveApi(const platform::SharedLibrary& library)
     resolve(library, "mysql_real_connect", api->real_connect);
     resolve(library, "mysql_close", api->close);
     resolve(library, "mysql_real_query", api->real_query);
+    resolve(library, "mysql_send_query", api->send_query);
+    resolve(library, "mysql_read_query_result", api->read_query_result);
     resolve(library, "mysql_store_result", api->store_result);
     resolve(library, "mysql_next_result", api->next_result);
     resolve(library, "mysql_free_result", api->free_result);
@@ -40,6 +42,7 @@ std::unique_ptr<MysqlApi> resolveApi(const platform::SharedLibrary& library)
     resolve(library, "mysql_num_fields", api->num_fields);
     resolve(library, "mysql_field_count", api->field_count);
     resolve(library, "mysql_affected_rows", api->affected_rows);
+    resolve(library, "mysql_get_socket", api->get_socket);
     resolve(library, "mysql_errno", api->error_number);
     resolve(library, "mysql_error", api->error_text);
     return api;

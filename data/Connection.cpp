@@ -151,7 +151,6 @@ void Connection::copySettingsFrom(const Connection& other)
     Properties = other.Properties;
     ConnectTimeout = other.ConnectTimeout;
     AnswerTimeout = other.AnswerTimeout;
-    MultiStatements = other.MultiStatements;
     RequireTls = other.RequireTls;
     TlsCaFile = other.TlsCaFile;
     setLibraryNames(other.libraryNames_);
@@ -199,9 +198,8 @@ Connection::Handle Connection::openSession()
     const std::string password = platform::utf8ToWindows1250(Password);
     const std::string database = platform::utf8ToWindows1250(Database);
     waitForAddressOf(host, HostName, ConnectTimeout);
-    const unsigned long flags = CLIENT_CONNECT_WITH_DB | (MultiStatements ? CLIENT_MULTI_STATEMENTS : 0);
     if (!api.real_connect(handle.get(), host.c_str(), user.c_str(), password.c_str(), orNull(database), port,
-                          nullptr, flags))
+                          nullptr, CLIENT_CONNECT_WITH_DB))
         raiseSessionError(handle.get());
 
     applyCodePage(handle.get());
@@ -216,7 +214,11 @@ void Connection::applyOptions(st_mysql* handle)
         if (api.options(handle, option, value) != 0)
             raiseSessionError(handle);
     };
-    const unsigned int connectTimeout = ConnectTimeout;
+    // The client library's connect limit covers both reaching the server and waiting for
+    // its greeting, and the greeting is an answer like any other: the answer limit bounds
+    // it as well, so the smaller of the two limits, when there is one, applies to both.
+    const unsigned int connectTimeout =
+        ConnectTimeout == 0 ? AnswerTimeout : AnswerTimeout == 0 ? ConnectTimeout : std::min(ConnectTimeout, AnswerTimeout);
     set(MYSQL_OPT_CONNECT_TIMEOUT, &connectTimeout);
 #if defined(_WIN32)
     // A login method the library lacks is loaded as "<plugin folder>\<name>.dll", by
@@ -286,7 +288,9 @@ StoredResult Connection::storeResult()
     const MysqlApi& api = library_->api();
     if (MYSQL_RES* result = api.store_result(handle_.get()))
         return StoredResult(library_, result);
-    if (api.field_count(handle_.get()) == 0)
+    // A session lost while the rows came in also leaves no column count behind: the
+    // error number tells it from a statement that returns no rows.
+    if (api.error_number(handle_.get()) == 0)
         throw ProgramError("Příkaz nevrátil žádné řádky");
     DatabaseError error = errorOf(api, handle_.get());
     if (error.sessionLost())
@@ -308,34 +312,73 @@ std::uint64_t Connection::affectedRows() const
     return handle_ ? library_->api().affected_rows(handle_.get()) : 0;
 }
 
-BatchResult Connection::executeBatch(const std::vector<std::string>& statements)
+std::string Connection::serverIdentity()
+{
+    sendQuery("SELECT CONCAT_WS(':', @@hostname, @@port, @@datadir)");
+    StoredResult result = storeResult();
+    if (!result.fetchRow())
+        throw ProgramError("Server neřekl, kdo je");
+    return result.firstColumn();
+}
+
+std::string Connection::peerAddress() const
+{
+    if (!handle_)
+        return {};
+    const auto socket = library_->api().get_socket(handle_.get());
+    sockaddr_storage address{};
+    socklen_t size = sizeof address;
+    if (getpeername(socket, reinterpret_cast<sockaddr*>(&address), &size) != 0)
+        return {};
+    char text[INET6_ADDRSTRLEN] = {};
+    const void* bytes = nullptr;
+    if (address.ss_family == AF_INET)
+        bytes = &reinterpret_cast<const sockaddr_in*>(&address)->sin_addr;
+    else if (address.ss_family == AF_INET6 && reinterpret_cast<const sockaddr_in6*>(&address)->sin6_scope_id == 0)
+        bytes = &reinterpret_cast<const sockaddr_in6*>(&address)->sin6_addr;  // a scoped one has no text of its own here
+    if (!bytes || !inet_ntop(address.ss_family, bytes, text, sizeof text))
+        return {};
+    return text;
+}
+
+PipelineResult Connection::executePipeline(const std::vector<std::string>& statements)
 {
     if (!handle_)
         throw ProgramError(kNoSession);
-    BatchResult result;
-    if (statements.empty())
-        return result;
     const MysqlApi& api = library_->api();
-    std::string batch;
-    for (const std::string& statement : statements) {
-        if (!batch.empty())
-            batch += ';';
-        batch += platform::utf8ToWindows1250(statement);
-    }
-    // Each statement's answer follows the one before it; a failure is the last answer.
-    int status = api.real_query(handle_.get(), batch.data(), batch.size());
-    while (status == 0) {
+    PipelineResult result;
+    result.answers.reserve(statements.size());
+    std::vector<std::string> bytes;
+    bytes.reserve(statements.size());
+    for (const std::string& statement : statements)
+        bytes.push_back(platform::utf8ToWindows1250(statement));
+
+    const auto loseSession = [&](std::size_t written) {
+        result.lost = std::make_shared<DatabaseError>(errorOf(api, handle_.get()));
+        result.inFlight = written - result.answers.size();
+        disconnect();
+        return result;
+    };
+    std::size_t written = 0;
+    while (result.answers.size() < bytes.size()) {
+        while (written < bytes.size() && written - result.answers.size() < kMostStatementsInFlight) {
+            const std::string& statement = bytes[written];
+            // A statement that failed to leave may have left in part: it is in flight too.
+            if (api.send_query(handle_.get(), statement.data(), statement.size()) != 0)
+                return loseSession(written + 1);
+            ++written;
+        }
+        if (api.read_query_result(handle_.get()) != 0) {
+            auto error = std::make_shared<DatabaseError>(errorOf(api, handle_.get()));
+            if (error->sessionLost())
+                return loseSession(written);
+            result.answers.push_back(std::move(error));
+            continue;
+        }
         if (MYSQL_RES* rows = api.store_result(handle_.get()))
             api.free_result(rows);
-        ++result.succeeded;
-        if (result.succeeded == statements.size())
-            return result;
-        status = api.next_result(handle_.get());
+        result.answers.push_back(nullptr);
     }
-    auto error = std::make_shared<DatabaseError>(errorOf(api, handle_.get()));
-    if (error->sessionLost())
-        disconnect();
-    result.failure = std::move(error);
     return result;
 }
 

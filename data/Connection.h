@@ -17,13 +17,24 @@ struct MysqlApi;
 class DatabaseError;
 class StoredResult;
 
-// What a batch of statements did: the first `succeeded` went through; the next one failed
-// with `failure`, and none after it ran. When the failure is a lost session, whether the
-// statement in flight and those after it ran is not known.
-struct BatchResult {
-    std::size_t succeeded = 0;
-    std::shared_ptr<const DatabaseError> failure;
+// What a pipeline of statements did. Each of the first `answers.size()` statements got its
+// own answer: none for one that went through, the server's refusal otherwise. When the
+// session was lost (`lost`), the next `inFlight` statements had been written and may or
+// may not have run, and none after them was written.
+struct PipelineResult {
+    std::vector<std::shared_ptr<const DatabaseError>> answers;
+    std::shared_ptr<const DatabaseError> lost;
+    std::size_t inFlight = 0;
 };
+
+// Statements written ahead of their answers, at most. The server writes each answer as it
+// goes; answers left unread wait in the sockets' buffers, and were those full, the server
+// would stop reading while the program still wrote, and neither would go on. The longest
+// answer to a statement without rows is an error (header, marker, number, state and at
+// most 512 bytes of text); this many of them fit in the 64 KiB that a connection's receive
+// buffer holds by default on the systems the program runs on (Linux 128 KiB, Windows
+// 64 KiB), before the server's own send buffer is counted.
+inline constexpr std::size_t kMostStatementsInFlight = 64 * 1024 / (4 + 1 + 2 + 6 + 512);
 
 class Connection {
 public:
@@ -41,10 +52,10 @@ public:
     // Settings only the console program changes; their defaults are the window's session.
     // Seconds to wait for the server's address and its acceptance; 0: no limit.
     unsigned ConnectTimeout = 0;
-    // Seconds to wait for any one answer of the server, or for a request to leave; 0: no limit.
+    // Seconds to wait for any one answer of the server (its greeting included), or for a
+    // request to leave; 0: no limit. Reaching the server then takes at most the smaller
+    // limit, since the client library waits for both with one.
     unsigned AnswerTimeout = 0;
-    // Lets one query carry several statements (executeBatch).
-    bool MultiStatements = false;
     // Requires an encrypted session and verifies the server's certificate and name against
     // TlsCaFile, or the system's certificate store when it is empty.
     bool RequireTls = false;
@@ -80,10 +91,21 @@ public:
     void discardResult();
     std::uint64_t affectedRows() const;
 
-    // Sends `statements` as one query, so that they cost one round trip (the session needs
-    // MultiStatements), and reads every answer. The server runs them in order and stops at
-    // the first one it refuses. Throws ProgramError when no session is open.
-    BatchResult executeBatch(const std::vector<std::string>& statements);
+    // The server's own account of who it is (its host name, port and data folder) as one
+    // text: two sessions with the same text reached the same server, whatever address
+    // each was given. Throws as sendQuery and storeResult do.
+    std::string serverIdentity();
+    // The numeric IP address this session reached, empty for a local socket or pipe, a
+    // link-local IPv6 address (its zone would be lost) or when it cannot be told. Connecting to it reaches the same listener again, where
+    // the host name may stand for several.
+    std::string peerAddress() const;
+
+    // Sends each of `statements` (UTF-8, without rows to return) as a query of its own,
+    // writing the next ones before the answers to the earlier ones have come (at most
+    // kMostStatementsInFlight ahead), and reads every answer in order. A refusal stops
+    // nothing; a lost session ends the pipeline and closes the connection. Throws
+    // ProgramError when no session is open.
+    PipelineResult executePipeline(const std::vector<std::string>& statements);
 
 private:
     // Holds the library's functions rather than a pointer to one: their calling

@@ -16,6 +16,8 @@ struct MysqlApi {
     decltype(&::mysql_real_connect) real_connect = nullptr;
     decltype(&::mysql_close) close = nullptr;
     decltype(&::mysql_real_query) real_query = nullptr;
+    decltype(&::mysql_send_query) send_query = nullptr;
+    decltype(&::mysql_read_query_result) read_query_result = nullptr;
     decltype(&::mysql_store_result) store_result = nullptr;
     decltype(&::mysql_next_result) next_result = nullptr;
     decltype(&::mysql_free_result) free_result = nullptr;
@@ -24,6 +26,7 @@ struct MysqlApi {
     decltype(&::mysql_num_fields) num_fields = nullptr;
     decltype(&::mysql_field_count) field_count = nullptr;
     decltype(&::mysql_affected_rows) affected_rows = nullptr;
+    decltype(&::mysql_get_socket) get_socket = nullptr;
     decltype(&::mysql_errno) error_number = nullptr;
     decltype(&::mysql_error) error_text = nullptr;
 };

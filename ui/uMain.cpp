@@ -22,7 +22,8 @@ Notice closingNotice(update::RunEnd end)
     case update::RunEnd::SessionLost: return {update::kNoticeSessionLost, update::kNoticeCaptionError};
     case update::RunEnd::NoConnection: return {update::kNoticeConnectFailed, update::kNoticeCaptionError};
     case update::RunEnd::Completed:
-    case update::RunEnd::Interrupted: break;  // the window never asks a run to stop
+    case update::RunEnd::Interrupted:  // the window never asks a run to stop
+    case update::RunEnd::SameServer: break;   // nor runs more than one
     }
     return {update::kNoticeDone, update::kNoticeCaptionOk};
 }

@@ -7,6 +7,7 @@
 #include "update/CalendarStatement.h"
 #include "update/SessionSettings.h"
 
+#include <exception>
 #include <mutex>
 #include <thread>
 #include <unordered_set>
@@ -28,6 +29,13 @@ std::size_t atLeastOne(std::size_t value)
     return value == 0 ? 1 : value;
 }
 
+// A failure of the program itself in a session's thread (no memory, no thread): the
+// session cannot go on, as if it had been lost.
+Failure programFailure(const std::exception& error)
+{
+    return Failure{std::nullopt, std::string("Program nemohl pokračovat: ") + error.what()};
+}
+
 // Reads qryTmp's list once, then hands its databases out to one or more sessions, a
 // batch at a time in list order, and keeps the counts. Every count and every call of the
 // observer is made under one lock, so that sessions in other threads report one database
@@ -41,6 +49,26 @@ public:
 
     RunOutcome run()
     {
+        if (options_.identifyServer) {
+            // Learning who the server is counts as part of reading its list.
+            try {
+                identity_ = dm_.conMain.serverIdentity();
+            } catch (const data::Error& error) {
+                return endedEarly(RunEnd::ListUnreadable, error.failure());
+            }
+            if (options_.claimServer) {
+                if (std::optional<std::string> earlier = options_.claimServer(identity_)) {
+                    RunOutcome outcome;
+                    outcome.end = RunEnd::SameServer;
+                    outcome.sameServerAs = std::move(*earlier);
+                    return outcome;
+                }
+            }
+            // With TLS the certificate names the host, not its address: those sessions
+            // connect by name and rely on the identity alone.
+            if (!dm_.conMain.RequireTls)
+                firstAddress_ = dm_.conMain.peerAddress();
+        }
         if (Failure failure; !dm_.OpenQuery(dm_.qryTmp, std::string(kListDatabases), &failure))
             return endedEarly(RunEnd::ListUnreadable, std::move(failure));
         try {
@@ -51,12 +79,19 @@ public:
         observer_.listRead(names_.size());
         outcome_.end = RunEnd::Completed;
 
-        std::vector<std::thread> further;
-        for (std::size_t i = 1; i < options_.sessions && !options_.trialRun; ++i)
-            further.emplace_back([this] { workInFurtherSession(); });
+        // Every thread started is joined, whatever happens after it started.
+        std::vector<std::jthread> further;
+        for (std::size_t i = 1; i < options_.sessions && !options_.trialRun; ++i) {
+            try {
+                further.emplace_back([this] { workInFurtherSession(); });
+            } catch (const std::exception& error) {
+                // No thread for this session: the others do its share.
+                const std::lock_guard<std::mutex> guard(lock_);
+                observer_.sessionNotOpened(programFailure(error));
+            }
+        }
         work(dm_);
-        for (std::thread& thread : further)
-            thread.join();
+        further.clear();
 
         for (std::size_t i = next_; i < names_.size(); ++i)
             observer_.databaseNotReached(names_[i]);
@@ -72,33 +107,78 @@ private:
         outcome_.listed = names_.size();
     }
 
-    void workInFurtherSession()
+    // Nothing thrown leaves a session's thread: what the session could not do is
+    // reported as the server's failure.
+    void workInFurtherSession() noexcept
     {
-        TDM session;
-        session.conMain.copySettingsFrom(dm_.conMain);
+        std::optional<Failure> notOpened;
         try {
-            session.conMain.connect();
-        } catch (const data::Error& error) {
-            const std::lock_guard<std::mutex> guard(lock_);
-            observer_.sessionNotOpened(error.failure());
-            return;
+            TDM session;
+            session.conMain.copySettingsFrom(dm_.conMain);
+            if (!firstAddress_.empty())
+                session.conMain.HostName = firstAddress_;
+            try {
+                session.conMain.connect();
+                if (options_.identifyServer) {
+                    const std::string identity = session.conMain.serverIdentity();
+                    if (identity != identity_) {
+                        session.conMain.disconnect();
+                        notOpened = Failure{std::nullopt, "spojení vedlo k jinému serveru (" + identity + ")"};
+                    }
+                }
+            } catch (const data::Error& error) {
+                notOpened = error.failure();
+            }
+            if (!notOpened) {
+                work(session);
+                return;
+            }
+        } catch (const std::exception& error) {
+            notOpened = programFailure(error);
         }
-        work(session);
+        try {
+            const std::lock_guard<std::mutex> guard(lock_);
+            observer_.sessionNotOpened(*notOpened);
+        } catch (...) {
+            // Reporting failed as well; the run's counts still hold.
+        }
     }
 
-    // Sends batches over `session` until the list is done, the session is lost or the
-    // run is stopped. A batch that the server stopped at a refused statement leaves the
-    // statements after it unsent; they lead the session's next batch.
-    void work(TDM& session)
+    // Sends batches over `session` until the list is done, a session is lost or the
+    // run is stopped.
+    void work(TDM& session) noexcept
     {
         std::vector<std::string> batch;
+        try {
+            workOn(session, batch);
+        } catch (const std::exception& error) {
+            // Whatever the session had taken and not reported may or may not have run.
+            try {
+                const std::lock_guard<std::mutex> guard(lock_);
+                lost(batch, programFailure(error));
+            } catch (...) {
+            }
+        }
+    }
+
+    void workOn(TDM& session, std::vector<std::string>& batch)
+    {
         while (true) {
             {
                 const std::lock_guard<std::mutex> guard(lock_);
+                // Once a session is lost, none takes another name: the list after the
+                // databases in flight stays untouched.
+                if (outcome_.end == RunEnd::SessionLost) {
+                    for (const std::string& name : batch)
+                        observer_.databaseNotReached(name);
+                    batch.clear();
+                    return;
+                }
                 if (stopRequested(batch)) {
                     outcome_.end = outcome_.end == RunEnd::Completed ? RunEnd::Interrupted : outcome_.end;
                     for (const std::string& name : batch)
                         observer_.databaseNotReached(name);
+                    batch.clear();
                     return;
                 }
                 takeNames(batch);
@@ -132,32 +212,37 @@ private:
         }
     }
 
-    // Sends `batch` and reports what it did; the names left in it were not sent. False when
-    // the session is gone: every further statement on it would fail as well.
+    // Sends `batch` and reports what it did, each name taken out of it once reported. False
+    // when the session is gone: every further statement on it would fail as well.
     bool send(TDM& session, std::vector<std::string>& batch)
     {
         if (options_.trialRun)
             return keepBack(session, batch);
         if (batchSize_ == 1)
             return sendOne(session, batch);
+        // Each statement exactly as the one-by-one run sends it.
         std::vector<std::string> statements;
         for (const std::string& name : batch)
             statements.push_back(data::firstStatement(calendarStatement(name)));
-        const data::BatchResult result = session.conMain.executeBatch(statements);
+        const data::PipelineResult result = session.conMain.executePipeline(statements);
 
         const std::lock_guard<std::mutex> guard(lock_);
-        for (std::size_t i = 0; i < result.succeeded; ++i)
-            updated(batch[i]);
-        batch.erase(batch.begin(), batch.begin() + static_cast<std::ptrdiff_t>(result.succeeded));
-        if (!result.failure)
-            return true;
-        if (result.failure->sessionLost()) {
-            lost(batch, result.failure->failure());
-            return false;
+        for (const std::shared_ptr<const data::DatabaseError>& refusal : result.answers) {
+            if (refusal)
+                skipped(batch.front(), refusal->failure());
+            else
+                updated(batch.front());
+            batch.erase(batch.begin());
         }
-        skipped(batch.front(), result.failure->failure());
-        batch.erase(batch.begin());
-        return true;
+        if (!result.lost)
+            return true;
+        // Those written and not answered may have run; those never written have not.
+        std::vector<std::string> unsent(batch.begin() + static_cast<std::ptrdiff_t>(result.inFlight), batch.end());
+        batch.resize(result.inFlight);
+        lost(batch, result.lost->failure());
+        for (const std::string& name : unsent)
+            observer_.databaseNotReached(name);
+        return false;
     }
 
     bool keepBack(TDM& session, std::vector<std::string>& batch)
@@ -172,11 +257,11 @@ private:
         return true;
     }
 
-    // The window's way: the statement object executes one statement per round trip.
+    // The window's way: the statement object executes one statement per round trip. The
+    // name stays in `batch` until its outcome is reported.
     bool sendOne(TDM& session, std::vector<std::string>& batch)
     {
-        const std::string name = std::move(batch.front());
-        batch.clear();
+        const std::string& name = batch.front();
         std::optional<data::DatabaseError> refusal;
         try {
             session.qryServer.setSql(calendarStatement(name));
@@ -186,18 +271,19 @@ private:
         } catch (const data::Error& error) {
             const std::lock_guard<std::mutex> guard(lock_);
             skipped(name, error.failure());
+            batch.clear();
             return true;
         }
         const std::lock_guard<std::mutex> guard(lock_);
-        if (!refusal) {
-            updated(name);
-            return true;
-        }
-        if (refusal->sessionLost()) {
-            lost({name}, refusal->failure());
+        if (refusal && refusal->sessionLost()) {
+            lost(batch, refusal->failure());
             return false;
         }
-        skipped(name, refusal->failure());
+        if (refusal)
+            skipped(name, refusal->failure());
+        else
+            updated(name);
+        batch.clear();
         return true;
     }
 
@@ -213,13 +299,17 @@ private:
         observer_.databaseSkipped(name, why);
     }
 
-    void lost(const std::vector<std::string>& inFlight, const Failure& why)
+    // The run's failure is the first session's loss; a later one only adds its databases.
+    void lost(std::vector<std::string>& inFlight, const Failure& why)
     {
-        outcome_.end = RunEnd::SessionLost;
-        outcome_.failure = why;
-        for (const std::string& name : inFlight) {
-            outcome_.unknown.push_back(name);
-            observer_.databaseUnknown(name, why);
+        if (outcome_.end != RunEnd::SessionLost) {
+            outcome_.end = RunEnd::SessionLost;
+            outcome_.failure = why;
+        }
+        while (!inFlight.empty()) {
+            outcome_.unknown.push_back(inFlight.front());
+            observer_.databaseUnknown(inFlight.front(), why);
+            inFlight.erase(inFlight.begin());
         }
     }
 
@@ -232,6 +322,9 @@ private:
     std::vector<std::string> names_;
     std::size_t next_ = 0;  // the first name no session has taken yet
     std::unordered_set<std::string> seen_;
+    // With RunOptions::identifyServer: who the first session reached, and where.
+    std::string identity_;
+    std::string firstAddress_;
 };
 
 }  // namespace

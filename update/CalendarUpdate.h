@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,6 +26,7 @@ enum class RunEnd {
     SessionLost,     // the session broke off part-way through the list
     Completed,       // every listed database was visited
     Interrupted,     // the run was asked to stop (RunOptions::stop) before the list's end
+    SameServer,      // another run of the same command reached this server first (RunOptions::claimServer)
 };
 
 // What one run did. Every listed database is counted once: updated, skipped, listed
@@ -40,10 +42,12 @@ struct RunOutcome {
     std::size_t listedAgain = 0;
     std::size_t keptBack = 0;
     // The databases whose statements were under way when a session was lost: one, or
-    // with batches the rest of the batch in flight.
+    // with batches those written and not yet answered.
     std::vector<std::string> unknown;
     // Why the run ended before its end: the connect, the list or the session's failure.
     std::optional<Failure> failure;
+    // For RunEnd::SameServer: the address through which the other run reached it.
+    std::string sameServerAs;
 
     std::size_t notReached() const noexcept
     {
@@ -73,14 +77,23 @@ public:
 struct RunOptions {
     // Build and report each statement, send none.
     bool trialRun = false;
-    // Statements per round trip, sent as one query; above 1 the session must have been
-    // opened with data::Connection::MultiStatements.
+    // Statements taken at a time and sent as a pipeline: each a query of its own, written
+    // without waiting for the answers to those before it (data::Connection::executePipeline).
     std::size_t batchSize = 1;
     // Sessions to the server, each taking the next statements from the one list; the
     // further ones are opened with the first one's settings.
     std::size_t sessions = 1;
     // When it becomes true, the run stops after the round trips under way.
     const std::atomic<bool>* stop = nullptr;
+    // Learn the server's identity once connected (data::Connection::serverIdentity).
+    // Further sessions then connect to the address the first one reached, and each must
+    // show the same identity before it takes a name; one that does not is closed and
+    // reported (RunObserver::sessionNotOpened), and the others do its share.
+    bool identifyServer = false;
+    // With identifyServer: called with the identity before the list is read. When it
+    // returns an address (another run has that server already), the run ends as
+    // RunEnd::SameServer without listing.
+    std::function<std::optional<std::string>(const std::string& identity)> claimServer;
 };
 
 // Assigns the fixed session settings with `hostName` (UTF-8) and connects; does nothing

@@ -23,6 +23,7 @@ std::string endName(update::RunEnd end)
     case update::RunEnd::ListUnreadable: return "list-unreadable";
     case update::RunEnd::SessionLost: return "session-lost";
     case update::RunEnd::Interrupted: return "interrupted";
+    case update::RunEnd::SameServer: return "same-server";
     case update::RunEnd::Completed: break;
     }
     return "completed";
@@ -163,8 +164,9 @@ void ConsoleReport::databaseUnknown(std::string_view name, const update::Failure
 
 void ConsoleReport::statementKeptBack(std::string_view name, std::string_view statement)
 {
-    // The statement as built, its closing ';' included, so that the output can be fed
-    // to a client as it stands.
+    // The statement as built, its closing ';' included, escaped like every name on the
+    // console: for reading, not for a client (a backslash shows as two). The JSON report
+    // carries it exactly.
     databaseLine(terminal_.verbatim(statement));
     databaseJson(name, "dry-run", nullptr, statement);
 }
@@ -178,6 +180,14 @@ void ConsoleReport::databaseNotReached(std::string_view name)
 void ConsoleReport::sessionNotOpened(const update::Failure& why)
 {
     diagnostic(fill(texts::kFurtherSessionFailed, {texts::kProgramName, terminal_.verbatim(server_), failureText(why)}));
+    if (format_ != ReportFormat::Json)
+        return;
+    output_.write(output_.out(), JsonObject()
+                                     .text("type", "session")
+                                     .text("server", server_)
+                                     .text("outcome", "not-opened")
+                                     .raw("error", errorJson(why))
+                                     .str());
 }
 
 void ConsoleReport::finished(const ServerResult& result, int exitStatus)
@@ -192,6 +202,9 @@ void ConsoleReport::finished(const ServerResult& result, int exitStatus)
     case update::RunEnd::ListUnreadable: diagnostic(fill(texts::kListFailed, {texts::kProgramName, server, why})); break;
     case update::RunEnd::SessionLost: diagnostic(fill(texts::kSessionLost, {texts::kProgramName, server, why})); break;
     case update::RunEnd::Interrupted: diagnostic(fill(texts::kInterrupted, {texts::kProgramName, server})); break;
+    case update::RunEnd::SameServer:
+        diagnostic(fill(texts::kSameServer, {texts::kProgramName, server, terminal_.verbatim(outcome.sameServerAs)}));
+        break;
     case update::RunEnd::Completed:
         if (result.trialRun)
             diagnostic(prefix_ + texts::kTrialDone);
@@ -201,7 +214,7 @@ void ConsoleReport::finished(const ServerResult& result, int exitStatus)
             diagnostic(prefix_ + std::string(update::kNoticeDone));
         break;
     }
-    if (outcome.end != update::RunEnd::NoConnection) {
+    if (outcome.end != update::RunEnd::NoConnection && outcome.end != update::RunEnd::SameServer) {
         diagnostic(prefix_ + (result.trialRun ? fill(texts::kTrialSummary, {groupedDigits(outcome.listed),
                                                                             groupedDigits(outcome.keptBack)})
                                               : summaryText(outcome)));
@@ -256,6 +269,8 @@ void ConsoleReport::summaryJson(const ServerResult& result, int exitStatus)
         .number("exitStatus", static_cast<std::uint64_t>(exitStatus));
     if (outcome.failure)
         object.raw("error", errorJson(*outcome.failure));
+    if (outcome.end == update::RunEnd::SameServer)
+        object.text("sameServerAs", outcome.sameServerAs);
     output_.write(output_.out(), object.str());
 }
 
@@ -272,7 +287,8 @@ void reportTotal(const Terminal& terminal, ConsoleOutput& output, ReportFormat f
         total.skipped += outcome.skipped + outcome.listedAgain;
         total.keptBack += outcome.keptBack;
         unknown += outcome.unknown.size();
-        notConnected += outcome.end == update::RunEnd::NoConnection ? 1 : 0;
+        // A second address of a server already updated connects to nothing new.
+        notConnected += outcome.end == update::RunEnd::NoConnection || outcome.end == update::RunEnd::SameServer ? 1 : 0;
     }
     const std::size_t notReached = total.listed - total.updated - total.skipped - total.keptBack - unknown;
     if (results.size() > 1) {

@@ -19,13 +19,17 @@ inline constexpr char kHelp[] =
     "                       %1 (výchozí localhost)\n"
     "  --hosts-file SOUBOR  adresy serverů ze souboru, jedna na řádek, # uvozuje poznámku\n"
     "  --config SOUBOR      číst adresu z jiného konfiguračního souboru než z toho výše\n"
-    "  --dry-run            připojí se a vypíše příkaz pro každou databázi, žádný neodešle\n"
+    "  --dry-run            připojí se a vypíše příkaz pro každou databázi, žádný neodešle;\n"
+    "                       text je ke čtení (escapováno jako níže), přesný příkaz je\n"
+    "                       v poli statement výstupu --format json\n"
     "  --format text|json   json: jeden objekt JSON na řádek na standardní výstup\n"
     "                       (databáze a souhrn), hlášení pro člověka na chybový výstup\n"
     "  --connect-timeout S  nejdelší čekání na připojení v sekundách (výchozí 10, 0 bez omezení)\n"
-    "  --timeout S          nejdelší čekání na kteroukoli odpověď serveru (výchozí 60, 0 bez omezení)\n"
+    "  --timeout S          nejdelší čekání na kteroukoli odpověď serveru, i na jeho úvodní\n"
+    "                       pozdrav při připojení (výchozí 60, 0 bez omezení)\n"
     "  --parallel N         kolik serverů se aktualizuje zároveň (výchozí 4)\n"
-    "  --batch N            až N příkazů v jednom dotazu, méně čekání na pomalé síti (výchozí 1)\n"
+    "  --batch N            až N příkazů odeslaných za sebou bez čekání na odpovědi, méně\n"
+    "                       čekání na pomalé síti; každý je dotaz sám za sebe (výchozí 1)\n"
     "  --sessions N         N spojení k jednomu serveru, každé si bere část seznamu (výchozí 1)\n"
     "  --tls                vyžaduje šifrované spojení a ověří certifikát serveru\n"
     "  --tls-ca SOUBOR      certifikát autority, proti které se ověřuje (jinak systémové\n"
@@ -79,6 +83,7 @@ inline constexpr char kFurtherSessionFailed[] = "%1: další spojení k serveru 
 inline constexpr char kListFailed[] = "%1: seznam databází serveru %2 nešel načíst: %3";
 inline constexpr char kSessionLost[] = "%1: spojení se serverem %2 se přerušilo: %3";
 inline constexpr char kNothingWritten[] = "%1: na serveru %2 nebylo nic zapsáno: všechny databáze příkaz odmítly";
+inline constexpr char kSameServer[] = "%1: server %2 je tentýž server jako %3, podruhé se neaktualizuje";
 inline constexpr char kInterrupted[] = "%1: běh přerušen signálem, zbylé databáze serveru %2 nezpracovány";
 
 inline constexpr char kSummary[] =

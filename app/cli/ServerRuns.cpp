@@ -2,16 +2,39 @@
 #include "app/cli/ServerRuns.h"
 
 #include "app/cli/ExitStatus.h"
+#include "app/cli/StopSignal.h"
 #include "data/uDM.h"
 
+#include <exception>
+#include <map>
+#include <mutex>
 #include <thread>
 
 namespace cli {
 
 namespace {
 
+// The servers this command has reached, by the identity each told, with the address of
+// the run that reached it first: two addresses of one server make one update.
+class ReachedServers {
+public:
+    // The address of the run that has this server already; none when this one is first.
+    std::optional<std::string> claim(const std::string& identity, const std::string& host)
+    {
+        const std::lock_guard<std::mutex> guard(lock_);
+        const auto [entry, first] = servers_.emplace(identity, host);
+        if (first)
+            return std::nullopt;
+        return entry->second;
+    }
+
+private:
+    std::mutex lock_;
+    std::map<std::string, std::string> servers_;
+};
+
 ServerResult updateServer(const Terminal& terminal, ConsoleOutput& output, const std::string& host,
-                          bool prefixLines, const RunSettings& settings)
+                          bool prefixLines, const RunSettings& settings, ReachedServers& reached)
 {
     ConsoleReport report(terminal, output, settings.format, host, prefixLines);
     ServerResult result;
@@ -27,14 +50,27 @@ ServerResult updateServer(const Terminal& terminal, ConsoleOutput& output, const
     TDM dm;
     dm.conMain.ConnectTimeout = settings.connectTimeout;
     dm.conMain.AnswerTimeout = settings.answerTimeout;
-    dm.conMain.MultiStatements = settings.batch > 1;
     dm.conMain.RequireTls = settings.tls;
     dm.conMain.TlsCaFile = settings.tlsCaFile;
-    const update::RunOptions options{.trialRun = settings.trialRun,
-                                     .batchSize = settings.batch,
-                                     .sessions = settings.sessions,
-                                     .stop = settings.stop};
-    result.outcome = update::runCalendarUpdate(dm, host, report, options);
+    update::RunOptions options;
+    options.trialRun = settings.trialRun;
+    options.batchSize = settings.batch;
+    options.sessions = settings.sessions;
+    options.stop = settings.stop;
+    // Only where there can be a second session or a second address; a single plain run
+    // sends exactly what the window's run sends.
+    options.identifyServer = prefixLines || settings.sessions > 1;
+    if (prefixLines)
+        options.claimServer = [&](const std::string& identity) { return reached.claim(identity, host); };
+    try {
+        result.outcome = update::runCalendarUpdate(dm, host, report, options);
+    } catch (const std::exception& error) {
+        // The program itself failed on this server (no memory, no thread): this server's
+        // failure, not the others'.
+        result.outcome = update::RunOutcome{};
+        result.outcome.end = update::RunEnd::SessionLost;
+        result.outcome.failure = update::Failure{std::nullopt, std::string("Program nemohl pokračovat: ") + error.what()};
+    }
     result.alreadyPresent = report.alreadyPresent();
     result.interrupted = result.outcome.end == update::RunEnd::Interrupted;
     report.finished(result, exitStatusOf(result));
@@ -57,26 +93,48 @@ std::vector<ServerResult> updateServers(const Terminal& terminal, ConsoleOutput&
     std::vector<ServerResult> results(hosts.size());
     const bool prefixLines = hosts.size() > 1;
     std::atomic<std::size_t> nextHost{0};
-    const auto work = [&] {
-        for (std::size_t i = nextHost++; i < hosts.size(); i = nextHost++)
-            results[i] = updateServer(terminal, output, hosts[i], prefixLines, settings);
+    ReachedServers reached;
+    // Nothing thrown leaves a worker's thread; a server whose report could not even be
+    // made still counts as failed.
+    const auto work = [&]() noexcept {
+        for (std::size_t i = nextHost++; i < hosts.size(); i = nextHost++) {
+            try {
+                results[i] = updateServer(terminal, output, hosts[i], prefixLines, settings, reached);
+            } catch (const std::exception& error) {
+                results[i].outcome.end = update::RunEnd::SessionLost;
+                results[i].outcome.failure =
+                    update::Failure{std::nullopt, std::string("Program nemohl pokračovat: ") + error.what()};
+            }
+        }
     };
-    std::vector<std::thread> workers;
     const std::size_t threads = std::min<std::size_t>(parallel, hosts.size());
-    for (std::size_t i = 1; i < threads; ++i)
-        workers.emplace_back(work);
-    work();
-    for (std::thread& worker : workers)
-        worker.join();
+    {
+        // Joined when the block ends, however it ends. A thread that cannot be started
+        // leaves its servers to those that could.
+        std::vector<std::jthread> workers;
+        workers.reserve(threads);
+        for (std::size_t i = 1; i < threads; ++i) {
+            try {
+                workers.emplace_back(work);
+            } catch (const std::system_error&) {
+                break;
+            }
+        }
+        work();
+    }
     return results;
 }
 
 int exitStatusOf(const ServerResult& result)
 {
+    // A server the stop signal cut short ends as the whole program does.
+    if (result.interrupted && stopSignalNumber() != 0)
+        return kExitBySignal + stopSignalNumber();
     switch (result.outcome.end) {
     case update::RunEnd::NoConnection: return kExitNoConnection;
     case update::RunEnd::ListUnreadable:
     case update::RunEnd::SessionLost: return kExitRunBroken;
+    case update::RunEnd::SameServer: return kExitCompleted;  // updated once, through the other address
     case update::RunEnd::Interrupted:
     case update::RunEnd::Completed: break;
     }

@@ -7,7 +7,6 @@
 #include <windows.h>
 #else
 #include <pthread.h>
-#include <thread>
 #endif
 
 namespace cli {
@@ -49,6 +48,12 @@ void waitForStopSignals(sigset_t signals)
     std::raise(number);
 }
 
+void* waitForStopSignalsIn(void* signals)
+{
+    waitForStopSignals(*static_cast<const sigset_t*>(signals));
+    return nullptr;
+}
+
 #endif
 
 }  // namespace
@@ -64,7 +69,20 @@ void catchStopSignals()
     sigaddset(&signals, SIGINT);
     sigaddset(&signals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-    std::thread(waitForStopSignals, signals).detach();
+    static sigset_t waitedFor;
+    waitedFor = signals;
+    // Waiting takes next to no stack: a small one starts even where a thread with the
+    // default one would not fit.
+    pthread_attr_t attributes;
+    pthread_attr_init(&attributes);
+    pthread_attr_setstacksize(&attributes, 256 * 1024);
+    pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED);
+    pthread_t thread;
+    const bool started = pthread_create(&thread, &attributes, waitForStopSignalsIn, &waitedFor) == 0;
+    pthread_attr_destroy(&attributes);
+    // With no thread to take them, the signals end the program in the usual way.
+    if (!started)
+        pthread_sigmask(SIG_UNBLOCK, &signals, nullptr);
 #endif
 }
 

@@ -2,6 +2,7 @@
 // own lines, the exit status the worst of all, and a server that dies mid-run changing
 // nothing on the others. Two throwaway servers of the test's own, on their own addresses.
 #include "tests/cli/CliSupport.h"
+#include "tests/support/AdminSession.h"
 #include "tests/support/DelayRelay.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,11 @@
 namespace {
 
 using namespace cli_testing;
+using testing_support::AdminSession;
+using testing_support::CalendarTable;
+using testing_support::calendarRows;
+using testing_support::createTenant;
+using testing_support::dropTenantDatabases;
 using testing_support::DelayRelay;
 
 constexpr char kServerA[] = "127.0.0.4";
@@ -149,6 +155,88 @@ TEST_F(CliFleet, AServerKilledMidRunChangesNothingOnTheOther)
               1u);
     EXPECT_TRUE(out.back().starts_with(R"({"type":"total","servers":2,"notConnected":0,)")) << out.back();
     EXPECT_TRUE(out.back().ends_with(R"("exitStatus":2})")) << out.back();
+}
+
+TEST_F(CliFleet, FurtherSessionsThatReachAnotherServerTakeNoName)
+{
+    // Two servers with the same tenants behind one address that sends each new session
+    // to the next of them, as a round-robin balancer does.
+    const std::vector<std::string> tenants = tenantNames("t", 20);
+    serverA->createTenants(tenants);
+    serverB->createTenants(tenants);
+    const std::string balancer = kSlowRoadToB;
+    DelayRelay roundRobin(balancer, std::string(kServerA) + "," + kServerB, std::chrono::microseconds(0));
+    ASSERT_TRUE(roundRobin.listening());
+
+    const CliResult result = runCli({"--host", balancer, "--sessions", "4", "--format", "json"});
+
+    EXPECT_EQ(result.exitStatus, 0);
+    for (const std::string& name : tenants) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(countStartingWith(result.err, name + ": aktualizována"), 1u);
+        EXPECT_EQ(serverA->calendarRowCount(name), 12u) << "the server that listed it";
+        EXPECT_EQ(serverB->calendarRowCount(name), 0u);
+    }
+    // The second and fourth sessions reached the other server: closed and reported.
+    EXPECT_EQ(countStartingWith(result.err, "calendar-import-cli: další spojení k serveru " + balancer +
+                                                " se nepodařilo otevřít: spojení vedlo k jinému serveru ("),
+              2u);
+    EXPECT_EQ(countStartingWith(result.out, R"({"type":"session","server":")" + balancer +
+                                                R"(","outcome":"not-opened","error":{"text":"spojení vedlo k jinému serveru ()"),
+              2u);
+    std::string drop;
+    for (const std::string& name : tenants)
+        drop += "DROP DATABASE " + name + ";";
+    serverA->sql(drop);
+    serverB->sql(drop);
+}
+
+// The suite's own server under five addresses, each a text of its own.
+TEST(CliOneServer, ReachedUnderSeveralAddressesItIsUpdatedOnce)
+{
+    AdminSession admin;
+    dropTenantDatabases(admin);
+    // Without a key, every statement that ran twice would leave its rows twice.
+    const std::vector<std::string> tenants = {"bez_klice_1", "bez_klice_2", "bez_klice_3"};
+    for (const std::string& name : tenants)
+        createTenant(admin, name, CalendarTable::WithoutKey);
+    const std::vector<std::string> addresses = {"127.0.0.1", "localhost", "127.1", "127.000.000.001", "::1"};
+    Arguments arguments = {"--format", "json"};
+    for (const std::string& address : addresses) {
+        arguments.push_back("--host");
+        arguments.push_back(address);
+    }
+
+    const CliResult result = runCli(arguments);
+
+    EXPECT_EQ(result.exitStatus, 0);
+    for (const std::string& name : tenants) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(calendarRows(admin, name).size(), 12u);
+        std::size_t updated = 0;
+        for (const std::string& line : result.out)
+            updated += line.find(R"(","database":")" + name + R"(","outcome":"updated"})") != std::string::npos;
+        EXPECT_EQ(updated, 1u);
+    }
+    std::size_t completed = 0;
+    std::size_t same = 0;
+    for (const std::string& line : result.out) {
+        completed += line.find(R"("end":"completed")") != std::string::npos;
+        same += line.find(R"("end":"same-server")") != std::string::npos &&
+                line.find(R"("sameServerAs":")") != std::string::npos;
+    }
+    EXPECT_EQ(completed, 1u);
+    EXPECT_EQ(same, addresses.size() - 1);
+    std::size_t sameLines = 0;
+    for (const std::string& line : result.err) {
+        sameLines += line.starts_with("calendar-import-cli: server ") &&
+                     line.find(" je tentýž server jako ") != std::string::npos &&
+                     line.ends_with(", podruhé se neaktualizuje");
+    }
+    EXPECT_EQ(sameLines, addresses.size() - 1);
+    ASSERT_FALSE(result.out.empty());
+    EXPECT_TRUE(result.out.back().starts_with(R"({"type":"total","servers":5,"notConnected":4,)")) << result.out.back();
+    dropTenantDatabases(admin);
 }
 
 }  // namespace

@@ -87,4 +87,28 @@ TEST_F(CliNames, TrialRunPrintsEachStatementOnOneLine)
               lines.end());
 }
 
+TEST_F(CliNames, TrialRunTextIsForReadingAndItsJsonStatementIsExact)
+{
+    // The text shows a backslash as two: fed to a client, it would name another tenant.
+    const std::string exact = expectedStatement("zpetne\\lomitko") + ";";
+    std::string shown;
+    std::string inJson;
+    for (const char c : exact) {
+        shown += c == '\\' ? "\\\\" : std::string(1, c);
+        inJson += c == '\\' ? "\\\\" : c == '"' ? "\\\"" : std::string(1, c);
+    }
+    const std::vector<std::string> text = linesOf(runCli({"--dry-run", "--host", "localhost"}).out);
+    EXPECT_NE(std::find(text.begin(), text.end(), shown), text.end());
+
+    const std::vector<std::string> json = linesOf(runCli({"--dry-run", "--host", "localhost", "--format", "json"}).out);
+    const std::string line = R"({"type":"database","server":"localhost","database":"zpetne\\lomitko",)"
+                             R"("outcome":"dry-run","statement":")" + inJson + R"("})";
+    EXPECT_NE(std::find(json.begin(), json.end(), line), json.end()) << line;
+
+    // And the help says so.
+    const std::string help = runCli({"--help"}).out;
+    EXPECT_NE(help.find("text je ke čtení"), std::string::npos);
+    EXPECT_NE(help.find("v poli statement výstupu --format json"), std::string::npos);
+}
+
 }  // namespace

@@ -238,28 +238,64 @@ private:
     bool listening_ = false;
 };
 
+// The program under a bound of the test's own, so that a wait that never ends fails the
+// test instead of hanging it (`timeout` ends the program with 124).
+CliResult runCliBounded(const Arguments& arguments)
+{
+    Arguments bounded = {"120", CLI_PROGRAM};
+    bounded.insert(bounded.end(), arguments.begin(), arguments.end());
+    ChildOptions options;
+    options.environment = {{"LC_ALL", "C.UTF-8"}};
+    const ChildResult child = runChild("/usr/bin/timeout", bounded, options);
+    return {child.exitStatus, linesOf(child.out), linesOf(child.err)};
+}
+
 TEST_F(CliWithServer, TimeLimitsEndAWaitForAServerThatDoesNotAnswer)
 {
     {
         SilentListener silent(kRelayAddress);
         ASSERT_TRUE(silent.listening());
-        const CliResult result = runCli({"--host", kRelayAddress, "--connect-timeout", "1"});
-        EXPECT_EQ(result.exitStatus, 1);
-        ASSERT_EQ(result.err.size(), 1u);
-        EXPECT_TRUE(result.err[0].starts_with(std::string("calendar-import-cli: nepodařilo se připojit k serveru ") +
-                                              kRelayAddress + ": "))
-            << result.err[0];
+        // The greeting is the server's first answer: --timeout bounds it even where
+        // connecting has no limit of its own.
+        const Arguments cases[] = {{"--connect-timeout", "1"}, {"--connect-timeout", "0", "--timeout", "1"}};
+        for (const Arguments& limits : cases) {
+            SCOPED_TRACE(limits.size());
+            Arguments arguments = {"--host", kRelayAddress};
+            arguments.insert(arguments.end(), limits.begin(), limits.end());
+            const CliResult result = runCliBounded(arguments);
+            EXPECT_EQ(result.exitStatus, 1);
+            ASSERT_EQ(result.err.size(), 1u);
+            EXPECT_TRUE(result.err[0].starts_with(
+                std::string("calendar-import-cli: nepodařilo se připojit k serveru ") + kRelayAddress + ": "))
+                << result.err[0];
+        }
     }
 
     for (const char* name : {"t1", "t2", "t3"})
         createTenant(admin, name, CalendarTable::WithKey);
-    DelayRelay hanging(kRelayAddress, "127.0.0.1", std::chrono::microseconds(0), "INSERT INTO `t2`");
-    ASSERT_TRUE(hanging.listening());
-    const CliResult result = runCli({"--host", kRelayAddress, "--timeout", "1"});
+    {
+        DelayRelay hanging(kRelayAddress, "127.0.0.1", std::chrono::microseconds(0), "INSERT INTO `t2`");
+        ASSERT_TRUE(hanging.listening());
+        const CliResult result = runCliBounded({"--host", kRelayAddress, "--timeout", "1"});
+        EXPECT_EQ(result.exitStatus, 2);
+        EXPECT_TRUE(contains(result.out, "t1: aktualizována"));
+        EXPECT_EQ(countStartingWith(result.out, "t2: výsledek neznámý, spojení se přerušilo: "), 1u);
+        EXPECT_EQ(result.err.back(), summary(listed(), 1, result.out.size() - 2, 1, 1));
+    }
+
+    // A list the server stops sending part-way is a lost session, not an empty answer.
+    createTenant(admin, "t4_seznam_konci_zde", CalendarTable::WithKey);
+    DelayRelay cut(kRelayAddress, "127.0.0.1", std::chrono::microseconds(0), "t4_seznam_konci_zde");
+    ASSERT_TRUE(cut.listening());
+    const CliResult result = runCliBounded({"--host", kRelayAddress, "--timeout", "1"});
     EXPECT_EQ(result.exitStatus, 2);
-    EXPECT_TRUE(contains(result.out, "t1: aktualizována"));
-    EXPECT_EQ(countStartingWith(result.out, "t2: výsledek neznámý, spojení se přerušilo: "), 1u);
-    EXPECT_EQ(result.err.back(), summary(listed(), 1, result.out.size() - 2, 1, 1));
+    EXPECT_TRUE(result.out.empty());
+    ASSERT_EQ(result.err.size(), 2u) << "the failure and the summary";
+    EXPECT_TRUE(result.err[0].starts_with(std::string("calendar-import-cli: seznam databází serveru ") + kRelayAddress +
+                                          " nešel načíst: "))
+        << result.err[0];
+    EXPECT_TRUE(result.err[0].ends_with("(2013)")) << result.err[0];
+    EXPECT_TRUE(calendarRows(admin, "t3").empty()) << "nothing is sent after a list cut short";
 }
 
 TEST_F(CliWithServer, ARunThatWroteNothingSaysSoAndEndsWithThree)
@@ -314,27 +350,37 @@ TEST_F(CliWithServer, AStopSignalEndsAfterTheStatementInFlightWithTheSummary)
         // Each round trip slowed down, so that the signal comes in the middle of the list.
         DelayRelay slow(kRelayAddress, "127.0.0.1", std::chrono::milliseconds(20));
         ASSERT_TRUE(slow.listening());
-        RunningCli cli({"--host", kRelayAddress}, dir / "out", dir / "err");
-        ASSERT_TRUE(cli.waitForLine(dir / "out", "t12: aktualizována"));
+        RunningCli cli({"--host", kRelayAddress, "--format", "json"}, dir / "out", dir / "err");
+        ASSERT_TRUE(cli.waitForLine(dir / "err", "t12: aktualizována"));
         cli.signal(signal);
         EXPECT_EQ(cli.wait(), status);
 
-        const std::vector<std::string> out = linesOfFile(dir / "out");
+        // The person's report: a line for each database done, then the notice and the summary.
         const std::vector<std::string> err = linesOfFile(dir / "err");
+        ASSERT_GE(err.size(), 2u);
+        const std::vector<std::string> visited(err.begin(), err.end() - 2);
         std::size_t written = 0;
         for (const std::string& name : tenants) {
             const bool hasRows = !calendarRows(admin, name).empty();
             written += hasRows ? 1 : 0;
             SCOPED_TRACE(name);
-            EXPECT_EQ(contains(out, name + ": aktualizována"), hasRows) << "each database done has its line";
+            EXPECT_EQ(contains(visited, name + ": aktualizována"), hasRows) << "each database done has its line";
         }
         EXPECT_LT(written, tenants.size()) << "the run stopped before the list's end";
         const std::size_t total = listed();
-        const std::size_t skipped = out.size() - written;
-        ASSERT_EQ(err.size(), 2u);
-        EXPECT_EQ(err[0], std::string("calendar-import-cli: běh přerušen signálem, zbylé databáze serveru ") +
-                              kRelayAddress + " nezpracovány");
-        EXPECT_EQ(err[1], summary(total, written, skipped, 0, total - out.size()));
+        const std::size_t skipped = visited.size() - written;
+        EXPECT_EQ(err[err.size() - 2], std::string("calendar-import-cli: běh přerušen signálem, zbylé databáze serveru ") +
+                                           kRelayAddress + " nezpracovány");
+        EXPECT_EQ(err.back(), summary(total, written, skipped, 0, total - visited.size()));
+
+        // The machine's report says the same status as the program, for the server and in total.
+        const std::vector<std::string> out = linesOfFile(dir / "out");
+        ASSERT_GE(out.size(), 2u);
+        const std::string exitStatus = R"("exitStatus":)" + std::to_string(status) + "}";
+        EXPECT_TRUE(out[out.size() - 2].starts_with(R"({"type":"summary",)")) << out[out.size() - 2];
+        EXPECT_NE(out[out.size() - 2].find(R"("end":"interrupted")"), std::string::npos) << out[out.size() - 2];
+        EXPECT_TRUE(out[out.size() - 2].ends_with(exitStatus)) << out[out.size() - 2];
+        EXPECT_TRUE(out.back().ends_with(exitStatus)) << out.back();
     }
 }
 

@@ -183,8 +183,8 @@ TEST_F(CliRun, TrialRunPrintsEachStatementAndSendsNone)
     const Result result = runCli({"--dry-run", "--host", "localhost"});
 
     EXPECT_EQ(result.exitStatus, 0);
-    // Each line is the statement as the run builds it, its closing ';' included, so that
-    // the output can be fed to a client as it stands.
+    // Each line is the statement as the run builds it, its closing ';' included (these
+    // names need no escape; the text report is for reading, the JSON report is exact).
     std::vector<std::string> expectedLines;
     for (const std::string& name : listed)
         expectedLines.push_back(platform::windows1250ToUtf8(expectedStatement(name)) + ";");

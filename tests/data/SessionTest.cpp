@@ -292,6 +292,68 @@ TEST_F(Session, LostSessionRaisesAsSuchAndClosesTheConnection)
     EXPECT_FALSE(dm.conMain.connected());
 }
 
+TEST_F(Session, APipelineGivesEachStatementItsOwnAnswerInOrder)
+{
+    createTenant(admin, "t1", CalendarTable::WithKey);
+    createTenant(admin, "t2", CalendarTable::WithKey);
+    createTenant(admin, "t3", CalendarTable::Missing);
+    GeneralLog log;
+    TDM dm;
+    update::assignSessionSettings(dm.conMain, "127.0.0.1");
+    dm.conMain.connect();
+    const std::vector<std::string> statements = {
+        "INSERT INTO `t1`.`calendar` VALUES (1, 2008, 1, 'a')",
+        "INSERT INTO `t3`.`calendar` VALUES (1, 2008, 1, 'a')",
+        "INSERT INTO `t1`.`calendar` VALUES (1, 2008, 1, 'a')",
+        "INSERT INTO `t2`.`calendar` VALUES (1, 2008, 1, 'a')",
+    };
+
+    const data::PipelineResult result = dm.conMain.executePipeline(statements);
+
+    EXPECT_FALSE(result.lost);
+    ASSERT_EQ(result.answers.size(), statements.size());
+    EXPECT_FALSE(result.answers[0]);
+    ASSERT_TRUE(result.answers[1]);
+    EXPECT_EQ(result.answers[1]->number(), 1146u);
+    ASSERT_TRUE(result.answers[2]);
+    EXPECT_EQ(result.answers[2]->number(), 1062u) << "its own answer, not the one before it";
+    EXPECT_FALSE(result.answers[3]) << "a refusal stops nothing after it";
+    std::vector<std::string> sent = {"SET CHARACTER SET cp1250"};
+    sent.insert(sent.end(), statements.begin(), statements.end());
+    EXPECT_EQ(log.queriesBy(kUser), sent) << "each a query of its own, once";
+    EXPECT_EQ(calendarRows(admin, "t2").size(), 1u);
+
+    killSessionsOf(admin, kUser);
+    const data::PipelineResult afterKill = dm.conMain.executePipeline(statements);
+    EXPECT_TRUE(afterKill.lost && afterKill.lost->sessionLost());
+    EXPECT_TRUE(afterKill.answers.empty());
+    EXPECT_GE(afterKill.inFlight, 1u);
+    EXPECT_FALSE(dm.conMain.connected());
+    EXPECT_THROW(dm.conMain.executePipeline(statements), data::ProgramError);
+}
+
+TEST_F(Session, TellsWhoTheServerIsWhicheverAddressReachedIt)
+{
+    const struct {
+        const char* host;
+        const char* peer;  // empty: a local socket
+    } cases[] = {{"127.0.0.1", "127.0.0.1"}, {"127.1", "127.0.0.1"}, {"::1", "::1"}, {"localhost", ""}};
+    std::optional<std::string> first;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.host);
+        TDM dm;
+        update::assignSessionSettings(dm.conMain, c.host);
+        dm.conMain.connect();
+        EXPECT_EQ(dm.conMain.peerAddress(), c.peer);
+        const std::string identity = dm.conMain.serverIdentity();
+        EXPECT_NE(identity.find(admin.scalar("SELECT @@datadir")), std::string::npos) << identity;
+        if (first) {
+            EXPECT_EQ(identity, *first);
+        }
+        first = identity;
+    }
+}
+
 TEST_F(Session, DestroyingTheDataModuleClosesTheSession)
 {
     {

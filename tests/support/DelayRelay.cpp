@@ -9,6 +9,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <deque>
 #include <optional>
@@ -65,13 +66,19 @@ bool writeAll(int socket, std::string_view bytes)
 }  // namespace
 
 DelayRelay::DelayRelay(std::string address, std::string upstream, std::chrono::microseconds delay,
-                       std::string stallAt, unsigned short upstreamPort)
+                       std::string stallAt, unsigned short upstreamPort, bool cutAtText)
     : address_(std::move(address)),
-      upstream_(std::move(upstream)),
+      upstreams_(),
       upstreamPort_(upstreamPort),
       delay_(delay),
-      stallAt_(std::move(stallAt))
+      stallAt_(std::move(stallAt)),
+      cutAtText_(cutAtText)
 {
+    for (std::size_t start = 0; start <= upstream.size();) {
+        const std::size_t comma = std::min(upstream.find(',', start), upstream.size());
+        upstreams_.push_back(upstream.substr(start, comma - start));
+        start = comma + 1;
+    }
     if (pipe(stopPipe_) != 0)
         return;
     const int socket = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -107,15 +114,17 @@ void DelayRelay::acceptSessions()
         if (poll(waiting, 2, -1) <= 0 || waiting[1].revents != 0)
             return;
         const int client = accept(listening_, nullptr, nullptr);
-        if (client >= 0)
-            sessions_.emplace_back([this, client] { relaySession(client); });
+        if (client < 0)
+            continue;
+        const std::string& upstream = upstreams_[sessionCount_++ % upstreams_.size()];
+        sessions_.emplace_back([this, client, upstream] { relaySession(client, upstream); });
     }
 }
 
-void DelayRelay::relaySession(int client)
+void DelayRelay::relaySession(int client, const std::string& upstreamAddress)
 {
     const int server = socket(AF_INET, SOCK_STREAM, 0);
-    const sockaddr_in upstream = endpoint(upstream_, upstreamPort_);
+    const sockaddr_in upstream = endpoint(upstreamAddress, upstreamPort_);
     if (connect(server, reinterpret_cast<const sockaddr*>(&upstream), sizeof upstream) != 0) {
         close(server);
         close(client);
@@ -146,7 +155,8 @@ void DelayRelay::relaySession(int client)
                         {stopPipe_[0], POLLIN, 0}};
         if (ppoll(fds, 3, next ? &timeout : nullptr, nullptr) < 0 || fds[2].revents != 0)
             break;
-        for (std::size_t i = 0; i < directions.size(); ++i) {
+        bool cut = false;
+        for (std::size_t i = 0; i < directions.size() && !cut; ++i) {
             Direction& direction = directions[i];
             if (fds[i].fd < 0 || fds[i].revents == 0)
                 continue;
@@ -156,11 +166,21 @@ void DelayRelay::relaySession(int client)
                 continue;
             }
             std::string bytes(buffer.data(), static_cast<std::size_t>(size));
-            if (i == 0 && !stallAt_.empty() && bytes.find(stallAt_) != std::string::npos)
+            if (stalled)
+                continue;
+            // What came before the text still goes on: a server's answer cut in the middle.
+            if (const std::size_t at = stallAt_.empty() ? std::string::npos : bytes.find(stallAt_);
+                at != std::string::npos) {
                 stalled = true;
-            if (!stalled)
-                direction.waiting.push_back({Clock::now() + delay_, std::move(bytes)});
+                bytes.resize(at);
+                cut = cutAtText_;
+                if (cut)
+                    break;
+            }
+            direction.waiting.push_back({Clock::now() + delay_, std::move(bytes)});
         }
+        if (cut)
+            break;
         const Clock::time_point now = Clock::now();
         for (Direction& direction : directions) {
             while (!direction.waiting.empty() && direction.waiting.front().due <= now) {

@@ -14,10 +14,13 @@ namespace testing_support {
 class DelayRelay {
 public:
     // Listens on `address`:3306 and passes each session to `upstream`:`upstreamPort`, each
-    // piece `delay` later than it came. When a piece from the client holds `stallAt`,
-    // neither side hears anything more in that session.
+    // piece `delay` later than it came. `upstream` may name several addresses separated by
+    // commas: each new session goes to the next one, as a round-robin balancer sends it. When a piece from either side holds `stallAt`, the
+    // bytes before it go on and neither side hears anything more in that session; with
+    // `cutAtText`, the relay closes both sides of that session at once instead, as a cut
+    // cable would. The other sessions go on.
     DelayRelay(std::string address, std::string upstream, std::chrono::microseconds delay,
-               std::string stallAt = {}, unsigned short upstreamPort = 3306);
+               std::string stallAt = {}, unsigned short upstreamPort = 3306, bool cutAtText = false);
     ~DelayRelay();
     DelayRelay(const DelayRelay&) = delete;
     DelayRelay& operator=(const DelayRelay&) = delete;
@@ -27,13 +30,15 @@ public:
 
 private:
     void acceptSessions();
-    void relaySession(int client);
+    void relaySession(int client, const std::string& upstreamAddress);
 
     std::string address_;
-    std::string upstream_;
+    std::vector<std::string> upstreams_;
+    std::size_t sessionCount_ = 0;
     unsigned short upstreamPort_;
     std::chrono::microseconds delay_;
     std::string stallAt_;
+    bool cutAtText_;
     int listening_ = -1;
     int stopPipe_[2] = {-1, -1};
     std::thread acceptor_;
