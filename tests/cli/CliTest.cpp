@@ -425,10 +425,15 @@ TEST_F(CliRun, HostsFileIsReadInEachEncodingWindowsToolsWrite)
         std::ofstream(c.file, std::ios::binary | std::ios::trunc) << c.bytes;
         const Result result = runCli({"--hosts-file", programPath(c.file), "--dry-run"});
         EXPECT_EQ(result.exitStatus, 0) << testing::PrintToString(result.err);
+        // Both names read exactly: the two are one server, so one of them runs and the
+        // other is reported as that same server.
         for (const char* host : {"127.0.0.1", "localhost"}) {
             const std::string prefix = "[" + std::string(host) + "] ";
+            const std::string sameServer = "server " + std::string(host) + " je tentýž server jako ";
             EXPECT_TRUE(std::any_of(result.out.begin(), result.out.end(),
-                                    [&](const std::string& line) { return line.starts_with(prefix); }))
+                                    [&](const std::string& line) { return line.starts_with(prefix); }) ||
+                        std::any_of(result.err.begin(), result.err.end(),
+                                    [&](const std::string& line) { return line.find(sameServer) != std::string::npos; }))
                 << host;
         }
         EXPECT_TRUE(std::all_of(result.out.begin(), result.out.end(), [](const std::string& line) {
