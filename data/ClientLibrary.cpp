@@ -7,6 +7,10 @@
 #include <mutex>
 #include <optional>
 
+#if defined(_WIN32)
+#include <pthread.h>
+#endif
+
 namespace data {
 
 namespace {
@@ -125,9 +129,40 @@ ClientLibrary::ClientLibrary(platform::SharedLibrary library, std::unique_ptr<My
 {
 }
 
+namespace {
+
+// The calling thread's registration, made on first use and ended with the thread.
+ThreadRegistration& thisThreadsRegistration()
+{
+#if defined(_WIN32)
+    // MinGW frees a thread_local object's storage and runs its destructor in no fixed
+    // order when a thread ends, so the destructor could read freed memory (a crash at the
+    // end of a session thread in about half the runs with several sessions). Here the
+    // registration lives on the heap under a thread key, whose destructor is handed the
+    // object itself. The main thread's is never ended: Windows frees it all at exit.
+    static const pthread_key_t key = [] {
+        pthread_key_t made{};
+        if (pthread_key_create(&made, [](void* value) { delete static_cast<ThreadRegistration*>(value); }) != 0)
+            throw ProgramError("Pro vlákno nejde založit klíč");
+        return made;
+    }();
+    auto* registration = static_cast<ThreadRegistration*>(pthread_getspecific(key));
+    if (!registration) {
+        registration = new ThreadRegistration;
+        pthread_setspecific(key, registration);
+    }
+    return *registration;
+#else
+    thread_local ThreadRegistration registration;
+    return registration;
+#endif
+}
+
+}  // namespace
+
 void ClientLibrary::useInThisThread(const std::shared_ptr<const ClientLibrary>& library)
 {
-    thread_local ThreadRegistration registration;
+    ThreadRegistration& registration = thisThreadsRegistration();
     if (registration.library == library)
         return;
     if (registration.library)
