@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <chrono>
 #include <fstream>
+#include <iostream>
 #include <thread>
 
 extern char** environ;
@@ -147,7 +148,11 @@ int ExtraServer::script(const std::string& command, const std::vector<std::strin
     child.environment = {{"TEST_SERVER_ADDRESS", address_}, {"TEST_SERVER_SOCKET", socket_.string()}};
     Arguments arguments = {command, (dir_ / "server").string()};
     arguments.insert(arguments.end(), options.begin(), options.end());
-    return runChild(CALENDAR_TEST_SERVER_SCRIPT, arguments, child).exitStatus;
+    const testing_support::ChildResult result = runChild(CALENDAR_TEST_SERVER_SCRIPT, arguments, child);
+    if (result.exitStatus != 0)
+        std::cerr << "test-server " << command << " " << address_ << " failed (" << result.exitStatus
+                  << "): " << result.err << result.out << "\n";
+    return result.exitStatus;
 }
 
 std::vector<std::string> ExtraServer::sql(const std::string& statements)

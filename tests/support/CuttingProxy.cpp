@@ -46,7 +46,9 @@ bool pass(int from, int to, std::string_view trigger)
 CuttingProxy::CuttingProxy(std::string address, std::string trigger)
     : address_(std::move(address)), trigger_(std::move(trigger))
 {
-    listening_ = socket(AF_INET, SOCK_STREAM, 0);
+    // Every socket closes on exec: a program under test may start Wine's server, which
+    // outlives it and would otherwise keep the relay's address taken.
+    listening_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     const int yes = 1;
     setsockopt(listening_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
     const sockaddr_in local = endpoint(address_);
@@ -71,8 +73,8 @@ void CuttingProxy::relay()
     pollfd waitForClient[] = {{listening_, POLLIN, 0}, {stopPipe_[0], POLLIN, 0}};
     if (poll(waitForClient, 2, -1) <= 0 || waitForClient[1].revents != 0)
         return;
-    const int client = accept(listening_, nullptr, nullptr);
-    const int server = socket(AF_INET, SOCK_STREAM, 0);
+    const int client = accept4(listening_, nullptr, nullptr, SOCK_CLOEXEC);
+    const int server = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     const sockaddr_in upstream = endpoint(kServerAddress);
     if (connect(server, reinterpret_cast<const sockaddr*>(&upstream), sizeof upstream) == 0) {
         pollfd fds[] = {{client, POLLIN, 0}, {server, POLLIN, 0}, {stopPipe_[0], POLLIN, 0}};

@@ -81,7 +81,9 @@ DelayRelay::DelayRelay(std::string address, std::string upstream, std::chrono::m
     }
     if (pipe(stopPipe_) != 0)
         return;
-    const int socket = ::socket(AF_INET, SOCK_STREAM, 0);
+    // Every socket closes on exec: a program under test may start Wine's server, which
+    // outlives it and would otherwise keep the relay's address taken.
+    const int socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     const int yes = 1;
     setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
     const sockaddr_in local = endpoint(address_, kListenPort);
@@ -113,7 +115,7 @@ void DelayRelay::acceptSessions()
         pollfd waiting[] = {{listening_, POLLIN, 0}, {stopPipe_[0], POLLIN, 0}};
         if (poll(waiting, 2, -1) <= 0 || waiting[1].revents != 0)
             return;
-        const int client = accept(listening_, nullptr, nullptr);
+        const int client = accept4(listening_, nullptr, nullptr, SOCK_CLOEXEC);
         if (client < 0)
             continue;
         const std::string& upstream = upstreams_[sessionCount_++ % upstreams_.size()];
@@ -123,7 +125,7 @@ void DelayRelay::acceptSessions()
 
 void DelayRelay::relaySession(int client, const std::string& upstreamAddress)
 {
-    const int server = socket(AF_INET, SOCK_STREAM, 0);
+    const int server = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     const sockaddr_in upstream = endpoint(upstreamAddress, upstreamPort_);
     if (connect(server, reinterpret_cast<const sockaddr*>(&upstream), sizeof upstream) != 0) {
         close(server);
