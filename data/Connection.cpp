@@ -272,15 +272,6 @@ StoredResult Connection::storeResult()
     throw error;
 }
 
-void Connection::discardResult()
-{
-    if (!handle_)
-        return;
-    const MysqlApi& api = library_->api();
-    if (MYSQL_RES* result = api.store_result(handle_.get()))
-        api.free_result(result);
-}
-
 std::uint64_t Connection::affectedRows() const
 {
     return handle_ ? library_->api().affected_rows(handle_.get()) : 0;
