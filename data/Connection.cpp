@@ -3,6 +3,7 @@
 
 #include "data/ClientLibrary.h"
 #include "data/DatabaseError.h"
+#include "data/HostText.h"
 #include "data/MysqlApi.h"
 #include "platform/CodePage.h"
 #include "platform/FilePath.h"
@@ -33,12 +34,6 @@ constexpr std::string_view kCodePageProperty = "codepage";
 constexpr std::string_view kSetCharacterSet = "SET CHARACTER SET ";
 constexpr const char kNoSession[] = "Spojení se serverem není otevřené";
 
-// A host text must carry a host and nothing more. The client library would read a
-// port after ':', a path after '/', options after '?', a fail-over list after ',' and a
-// connection string with ';' or '='; a NUL would silently cut the text short. An IPv6
-// address is the one host text with ':' in it, and it is taken whole.
-constexpr std::string_view kCharactersNotInHostNames = std::string_view(":/?,;=\0", 7);
-
 std::string_view trimmed(std::string_view text)
 {
     const auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
@@ -62,20 +57,6 @@ void checkProtocol(const std::string& protocol)
         throw ProgramError("Protokol \"" + protocol + "\" program neumí; umí jen " + std::string(kSupportedProtocol));
 }
 
-bool isIpv6Address(const std::string& text)
-{
-    in6_addr address{};
-    return text.find('\0') == std::string::npos && inet_pton(AF_INET6, text.c_str(), &address) == 1;
-}
-
-// `hostName` is the Windows-1250 text the client library gets.
-void checkHostName(const std::string& hostName, const std::string& shownName)
-{
-    if (hostName.find_first_of(kCharactersNotInHostNames) != std::string::npos && !isIpv6Address(hostName))
-        throw ProgramError("Adresa serveru \"" + shownName.substr(0, shownName.find('\0')) +
-                           "\" obsahuje znak, který v adrese být nemůže (: / ? , ; =)");
-}
-
 unsigned portToUse(std::int32_t port)
 {
     if (port < 0 || port > std::numeric_limits<std::uint16_t>::max())
@@ -92,13 +73,6 @@ DatabaseError errorOf(const MysqlApi& api, MYSQL* handle)
 const char* orNull(const std::string& text)
 {
     return text.empty() ? nullptr : text.c_str();
-}
-
-bool isAddressLiteral(const std::string& host)
-{
-    in_addr ipv4{};
-    return host.empty() || host == "localhost" || inet_pton(AF_INET, host.c_str(), &ipv4) == 1 ||
-           isIpv6Address(host);
 }
 
 // The client library's connect timeout does not cover finding the name's address, which
@@ -168,7 +142,7 @@ void Connection::connect()
     if (connected())
         return;
     checkProtocol(Protocol);
-    checkHostName(platform::utf8ToWindows1250(HostName), HostName);
+    checkHostText(platform::utf8ToWindows1250(HostName), HostName);
     if (!library_)
         library_ = ClientLibrary::acquire(libraryNames_);
     ClientLibrary::useInThisThread(library_);
@@ -296,15 +270,6 @@ StoredResult Connection::storeResult()
     if (error.sessionLost())
         disconnect();
     throw error;
-}
-
-void Connection::discardResult()
-{
-    if (!handle_)
-        return;
-    const MysqlApi& api = library_->api();
-    if (MYSQL_RES* result = api.store_result(handle_.get()))
-        api.free_result(result);
 }
 
 std::uint64_t Connection::affectedRows() const

@@ -81,14 +81,14 @@ public:
     // every later one until a file has loaded).
     void setLibraryNames(std::vector<std::string> names);
 
-    // Sends one statement (UTF-8, sent in Windows-1250). Throws DatabaseError when the
+    // Sends one statement that returns rows (UTF-8, sent in Windows-1250); a statement
+    // without rows goes through executePipeline. Throws DatabaseError when the
     // server refuses it; when the session itself is gone, the connection is closed as
     // well. Throws ProgramError when no session is open.
     void sendQuery(std::string_view statement);
     // The whole result of the statement just sent, moved to the client.
     StoredResult storeResult();
-    // Reads and drops whatever result the statement just sent left on the session.
-    void discardResult();
+    // Rows changed by the last statement that went through.
     std::uint64_t affectedRows() const;
 
     // The server's own account of who it is (its host name, port and data folder) as one

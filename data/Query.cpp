@@ -28,13 +28,17 @@ void Query::open()
     result_ = std::move(result);
 }
 
+// A pipeline of one: every statement without rows goes to the server the one way.
 void Query::execSql()
 {
     close();
     rowsAffected_ = 0;
-    connection_.sendQuery(statementToSend());
+    const PipelineResult result = connection_.executePipeline({statementToSend()});
+    if (result.lost)
+        throw *result.lost;
+    if (result.answers.front())
+        throw *result.answers.front();
     rowsAffected_ = connection_.affectedRows();
-    connection_.discardResult();
 }
 
 void Query::close() noexcept

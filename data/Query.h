@@ -22,7 +22,8 @@ public:
     // Sends the statement and keeps its complete result on the client, the cursor on
     // the first row. Throws DatabaseError; the object is then closed.
     void open();
-    // Sends the statement as one that returns no rows, closing an open result first.
+    // Sends the statement as one that returns no rows (a pipeline of one, as every such
+    // statement goes: Connection::executePipeline), closing an open result first.
     // Throws DatabaseError when the server refuses it or the session fails.
     void execSql();
     void close() noexcept;

@@ -124,7 +124,8 @@ TEST_F(Session, MissingLibraryIsLookedForAgainOnTheNextConnect)
 }
 
 // ':' would carry a port in a host text, so it is refused there, except in a text that
-// is an IPv6 address as a whole.
+// is an IPv6 address as a whole (the rule's own cases: HostTextTest). Here: connect
+// applies it before the client library is asked, and an IPv6 address reaches the server.
 TEST_F(Session, AnIpv6AddressIsAHostButNothingMayRideAlongWithIt)
 {
     const struct {
