@@ -20,6 +20,16 @@
 #include <thread>
 #include <vector>
 
+namespace ui::design {
+
+// How a failing comparison prints a place (found by argument-dependent lookup).
+std::ostream& operator<<(std::ostream& out, const Place& place)
+{
+    return out << "(" << place.x << "," << place.y << " " << place.width << "x" << place.height << ")";
+}
+
+}  // namespace ui::design
+
 namespace {
 
 using Window = ui::Win32MainWindow;
@@ -29,11 +39,6 @@ constexpr char kNobodyListens[] = "127.0.0.2";
 constexpr int kMessageBoxText = 0xFFFF;
 
 using ui::design::Place;
-
-std::ostream& operator<<(std::ostream& out, const Place& place)
-{
-    return out << "(" << place.x << "," << place.y << " " << place.width << "x" << place.height << ")";
-}
 
 // Where a control sits in its parent's client area.
 Place placeOf(HWND control)
