@@ -6,6 +6,7 @@
 #include "tests/support/CuttingProxy.h"
 #include "tests/support/DelayRelay.h"
 #include "tests/support/GeneralLog.h"
+#include "tests/support/Sanitizers.h"
 
 #include "data/SqlText.h"
 #include "update/CalendarStatement.h"
@@ -189,17 +190,7 @@ TEST_F(CliRoundTrips, ALostSessionLeavesTheStatementsInFlightUnknown)
 }
 
 // A sanitizer's shadow memory needs far more address space than a limit on it leaves.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr bool kAddressSpaceCanBeLimited = false;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) || __has_feature(memory_sanitizer)
-constexpr bool kAddressSpaceCanBeLimited = false;
-#else
-constexpr bool kAddressSpaceCanBeLimited = true;
-#endif
-#else
-constexpr bool kAddressSpaceCanBeLimited = true;
-#endif
+constexpr bool kAddressSpaceCanBeLimited = !testing_support::kUnderSanitizer;
 
 // The JSON line of one database.
 std::string databaseJson(const std::string& server, const std::string& name, const std::string& outcome)
