@@ -13,9 +13,6 @@ namespace {
 // Back to the line's start and erase it, so that the next line replaces the progress.
 constexpr char kEraseLine[] = "\r\x1b[K";
 
-// The server's number for a duplicate key: the rows are in the database already.
-constexpr unsigned kDuplicateEntry = 1062;
-
 std::string endName(update::RunEnd end)
 {
     switch (end) {
@@ -60,7 +57,7 @@ std::string groupedDigits(std::size_t number)
 
 bool ServerResult::nothingWritten() const
 {
-    return !trialRun && outcome.end == update::RunEnd::Completed && outcome.updated == 0 && alreadyPresent == 0;
+    return !trialRun && outcome.end == update::RunEnd::Completed && outcome.updated == 0 && outcome.alreadyPresent == 0;
 }
 
 ConsoleOutput::ConsoleOutput(std::FILE* out, std::FILE* err, bool showProgress)
@@ -144,8 +141,6 @@ void ConsoleReport::databaseUpdated(std::string_view name)
 
 void ConsoleReport::databaseSkipped(std::string_view name, const update::Failure& why)
 {
-    if (why.number == kDuplicateEntry)
-        ++alreadyPresent_;
     databaseLine(terminal_.message(fill(texts::kDatabaseSkipped, {terminal_.verbatim(name), failureText(why)})));
     databaseJson(name, "skipped", &why);
 }
@@ -277,26 +272,30 @@ void ConsoleReport::summaryJson(const ServerResult& result, int exitStatus)
 void reportTotal(const Terminal& terminal, ConsoleOutput& output, ReportFormat format,
                  const std::vector<ServerResult>& results, int exitStatus)
 {
+    // Each count as the servers' summaries give it, summed.
     update::RunOutcome total;
     std::size_t notConnected = 0;
     std::size_t unknown = 0;
+    std::size_t notReached = 0;
     for (const ServerResult& result : results) {
         const update::RunOutcome& outcome = result.outcome;
         total.listed += outcome.listed;
         total.updated += outcome.updated;
-        total.skipped += outcome.skipped + outcome.listedAgain;
+        total.skipped += outcome.skipped;
+        total.listedAgain += outcome.listedAgain;
         total.keptBack += outcome.keptBack;
         unknown += outcome.unknown.size();
+        notReached += outcome.notReached();
         // A second address of a server already updated connects to nothing new.
         notConnected += outcome.end == update::RunEnd::NoConnection || outcome.end == update::RunEnd::SameServer ? 1 : 0;
     }
-    const std::size_t notReached = total.listed - total.updated - total.skipped - total.keptBack - unknown;
     if (results.size() > 1) {
+        // The person's line, like each server's, counts a name listed again as passed over.
         output.write(output.err(),
                      terminal.message(fill(texts::kTotalSummary,
                                            {groupedDigits(results.size()), groupedDigits(notConnected),
                                             groupedDigits(total.listed), groupedDigits(total.updated),
-                                            groupedDigits(total.skipped), groupedDigits(unknown),
+                                            groupedDigits(total.skipped + total.listedAgain), groupedDigits(unknown),
                                             groupedDigits(notReached)})));
     }
     if (format != ReportFormat::Json)
@@ -308,8 +307,10 @@ void reportTotal(const Terminal& terminal, ConsoleOutput& output, ReportFormat f
                                    .number("listed", total.listed)
                                    .number("updated", total.updated)
                                    .number("skipped", total.skipped)
+                                   .number("listedAgain", total.listedAgain)
                                    .number("unknown", unknown)
                                    .number("notReached", notReached)
+                                   .number("dryRun", total.keptBack)
                                    .number("exitStatus", static_cast<std::uint64_t>(exitStatus))
                                    .str());
 }

@@ -50,8 +50,6 @@ private:
 // What became of one server, for its closing lines and the exit status.
 struct ServerResult {
     update::RunOutcome outcome;
-    // Databases that refused the rows because they hold them already (duplicate key).
-    std::size_t alreadyPresent = 0;
     bool trialRun = false;
     bool interrupted = false;
 
@@ -74,7 +72,6 @@ public:
     void databaseNotReached(std::string_view name) override;
     void sessionNotOpened(const update::Failure& why) override;
 
-    std::size_t alreadyPresent() const noexcept { return alreadyPresent_; }
     // The failure line, the closing notice and the summary.
     void finished(const ServerResult& result, int exitStatus);
 
@@ -91,7 +88,6 @@ private:
     const ReportFormat format_;
     const std::string server_;
     const std::string prefix_;
-    std::size_t alreadyPresent_ = 0;
 };
 
 // The closing line over several servers, and the JSON object that closes every report.

@@ -71,7 +71,6 @@ ServerResult updateServer(const Terminal& terminal, ConsoleOutput& output, const
         result.outcome.end = update::RunEnd::SessionLost;
         result.outcome.failure = update::Failure{std::nullopt, std::string("Program nemohl pokračovat: ") + error.what()};
     }
-    result.alreadyPresent = report.alreadyPresent();
     result.interrupted = result.outcome.end == update::RunEnd::Interrupted;
     report.finished(result, exitStatusOf(result));
     return result;

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <regex>
 #include <sstream>
 #include <stdexcept>
 
@@ -71,6 +72,88 @@ TEST(CliHostsFile, OneAddressALineCommentsAndBlanksDropped)
                                "::1"),
               (std::vector<std::string>{"192.0.2.10", "db.example.test", "::1"}));
     EXPECT_TRUE(cli::hostsInFile("# nothing\n\n").empty());
+}
+
+// The lines written to `stream` so far.
+std::vector<std::string> linesOf(std::FILE* stream)
+{
+    std::fflush(stream);
+    std::rewind(stream);
+    std::vector<std::string> lines;
+    std::string line;
+    for (int c = std::fgetc(stream); c != EOF; c = std::fgetc(stream)) {
+        if (c != '\n') {
+            line += static_cast<char>(c);
+        } else {
+            lines.push_back(line);
+            line.clear();
+        }
+    }
+    return lines;
+}
+
+// The number a JSON line gives for `key`; none when it has no such field.
+std::optional<std::uint64_t> jsonNumber(const std::string& line, const std::string& key)
+{
+    std::smatch match;
+    if (!std::regex_search(line, match, std::regex("\"" + key + "\":([0-9]+)")))
+        return std::nullopt;
+    return std::stoull(match[1]);
+}
+
+update::RunOutcome outcomeOf(update::RunEnd end, std::size_t listed, std::size_t updated, std::size_t skipped,
+                             std::size_t listedAgain, std::size_t keptBack, std::vector<std::string> unknown)
+{
+    update::RunOutcome outcome;
+    outcome.end = end;
+    outcome.listed = listed;
+    outcome.updated = updated;
+    outcome.skipped = skipped;
+    outcome.listedAgain = listedAgain;
+    outcome.keptBack = keptBack;
+    outcome.unknown = std::move(unknown);
+    return outcome;
+}
+
+// The total is what a program sums up a fleet by: each count it shares with the
+// servers' summaries must be the sum of theirs, none folded into another.
+TEST(CliJson, TheTotalSumsEachCountOfTheServersSummaries)
+{
+    std::setlocale(LC_ALL, "C.UTF-8");
+    const cli::Terminal terminal;
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    ASSERT_TRUE(out && err);
+    cli::ConsoleOutput output(out, err, false);
+    std::vector<cli::ServerResult> results(4);
+    results[0].outcome = outcomeOf(update::RunEnd::Completed, 10, 4, 3, 2, 0, {});
+    results[1].outcome = outcomeOf(update::RunEnd::SessionLost, 7, 1, 1, 1, 0, {"x", "y"});
+    results[2].outcome = outcomeOf(update::RunEnd::NoConnection, 0, 0, 0, 0, 0, {});
+    results[3].outcome = outcomeOf(update::RunEnd::Completed, 3, 0, 0, 0, 3, {});
+    results[3].trialRun = true;
+    for (const cli::ServerResult& result : results) {
+        cli::ConsoleReport(terminal, output, cli::ReportFormat::Json, "server", true).finished(result, 0);
+    }
+    cli::reportTotal(terminal, output, cli::ReportFormat::Json, results, 2);
+    const std::vector<std::string> lines = linesOf(out);
+    std::fclose(out);
+    std::fclose(err);
+
+    ASSERT_EQ(lines.size(), results.size() + 1);
+    const std::string& total = lines.back();
+    ASSERT_TRUE(total.starts_with(R"({"type":"total",)")) << total;
+    for (const char* key : {"listed", "updated", "skipped", "listedAgain", "unknown", "notReached", "dryRun"}) {
+        SCOPED_TRACE(key);
+        std::uint64_t sum = 0;
+        for (std::size_t i = 0; i < results.size(); ++i) {
+            ASSERT_TRUE(lines[i].starts_with(R"({"type":"summary",)")) << lines[i];
+            sum += jsonNumber(lines[i], key).value_or(0);
+        }
+        EXPECT_EQ(jsonNumber(total, key), sum) << total;
+    }
+    EXPECT_EQ(jsonNumber(total, "skipped"), 4u);
+    EXPECT_EQ(jsonNumber(total, "listedAgain"), 3u);
+    EXPECT_EQ(jsonNumber(total, "notReached"), 3u);
 }
 
 TEST(CliStatus, TheWorstOfSeveralServersWins)
