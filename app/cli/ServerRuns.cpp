@@ -140,4 +140,12 @@ int exitStatusOf(const ServerResult& result)
     return result.nothingWritten() ? kExitNothingWritten : kExitCompleted;
 }
 
+int overallStatus(const std::vector<ServerResult>& results)
+{
+    int status = kExitCompleted;
+    for (const ServerResult& result : results)
+        status = worseStatus(status, exitStatusOf(result));
+    return status;
+}
+
 }  // namespace cli

@@ -23,4 +23,7 @@ std::vector<ServerResult> updateServers(const Terminal& terminal, ConsoleOutput&
 // One server's exit status.
 int exitStatusOf(const ServerResult& result);
 
+// The program's exit status over all its servers: the worst of theirs (worseStatus).
+int overallStatus(const std::vector<ServerResult>& results);
+
 }  // namespace cli

@@ -189,9 +189,7 @@ int runUpdates(const cli::Terminal& terminal, const cli::CommandLine& commandLin
     const std::vector<cli::ServerResult> results =
         cli::updateServers(terminal, output, hosts, commandLine.parallel, settings);
 
-    int status = cli::kExitCompleted;
-    for (const cli::ServerResult& result : results)
-        status = cli::worseStatus(status, cli::exitStatusOf(result));
+    int status = cli::overallStatus(results);
     if (cli::stopRequested().load())
         status = cli::kExitBySignal + cli::stopSignalNumber();
     cli::reportTotal(terminal, output, commandLine.run.format, results, status);

@@ -5,6 +5,7 @@
 #include "app/cli/ConsoleReport.h"
 #include "app/cli/ExitStatus.h"
 #include "app/cli/JsonText.h"
+#include "app/cli/ServerRuns.h"
 
 #include <gtest/gtest.h>
 
@@ -156,15 +157,51 @@ TEST(CliJson, TheTotalSumsEachCountOfTheServersSummaries)
     EXPECT_EQ(jsonNumber(total, "notReached"), 3u);
 }
 
-TEST(CliStatus, TheWorstOfSeveralServersWins)
+cli::ServerResult serverResult(update::RunOutcome outcome, std::size_t alreadyPresent = 0, bool trialRun = false)
 {
-    using namespace cli;
-    const int order[] = {kExitCompleted, kExitNothingWritten, kExitNoConnection, kExitRunBroken};
-    for (int i = 0; i < 4; ++i) {
-        for (int j = 0; j < 4; ++j) {
-            SCOPED_TRACE(std::to_string(order[i]) + " with " + std::to_string(order[j]));
-            EXPECT_EQ(worseStatus(order[i], order[j]), order[std::max(i, j)]);
-        }
+    cli::ServerResult result;
+    result.outcome = std::move(outcome);
+    result.outcome.alreadyPresent = alreadyPresent;
+    result.trialRun = trialRun;
+    return result;
+}
+
+// The statuses as the manual gives them: 0 done (rows written or already there), 1 no
+// connection, 2 list unreadable or connection lost, 3 nothing written; with several
+// servers the worst of theirs in the order 2, 1, 3, 0, whichever server it comes from.
+TEST(CliStatus, SeveralServersEndWithTheWorstOfTheirOutcomes)
+{
+    using update::RunEnd;
+    const cli::ServerResult wrote = serverResult(outcomeOf(RunEnd::Completed, 2, 1, 1, 0, 0, {}));
+    const cli::ServerResult hadRows = serverResult(outcomeOf(RunEnd::Completed, 2, 0, 2, 0, 0, {}), 1);
+    const cli::ServerResult refusedAll = serverResult(outcomeOf(RunEnd::Completed, 2, 0, 2, 0, 0, {}));
+    const cli::ServerResult trial = serverResult(outcomeOf(RunEnd::Completed, 2, 0, 0, 0, 2, {}), 0, true);
+    const cli::ServerResult sameServer = serverResult(outcomeOf(RunEnd::SameServer, 0, 0, 0, 0, 0, {}));
+    const cli::ServerResult unreachable = serverResult(outcomeOf(RunEnd::NoConnection, 0, 0, 0, 0, 0, {}));
+    const cli::ServerResult listUnreadable = serverResult(outcomeOf(RunEnd::ListUnreadable, 0, 0, 0, 0, 0, {}));
+    const cli::ServerResult lost = serverResult(outcomeOf(RunEnd::SessionLost, 3, 1, 0, 0, 0, {"x"}));
+    struct Case {
+        const char* what;
+        std::vector<cli::ServerResult> servers;
+        int status;
+    };
+    const Case cases[] = {
+        {"rows written", {wrote}, 0},
+        {"rows already there", {hadRows}, 0},
+        {"a trial run sends nothing and is done", {trial}, 0},
+        {"a second address of a server updated through the first", {wrote, sameServer}, 0},
+        {"every database refused", {refusedAll}, 3},
+        {"one of two servers wrote nothing", {wrote, refusedAll}, 3},
+        {"no connection outweighs nothing written", {refusedAll, unreachable, wrote}, 1},
+        {"a lost connection outweighs no connection", {unreachable, lost}, 2},
+        {"an unreadable list outweighs no connection", {refusedAll, listUnreadable, unreachable}, 2},
+        {"all of them", {hadRows, refusedAll, lost, unreachable, wrote}, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(cli::overallStatus(c.servers), c.status);
+        const std::vector<cli::ServerResult> reversed(c.servers.rbegin(), c.servers.rend());
+        EXPECT_EQ(cli::overallStatus(reversed), c.status) << "in the other order";
     }
 }
 
