@@ -1,8 +1,6 @@
 // One thread per server being updated, each with its own data module and report.
 #include "app/cli/ServerRuns.h"
 
-#include "app/cli/ExitStatus.h"
-#include "app/cli/StopSignal.h"
 #include "data/uDM.h"
 
 #include <exception>
@@ -122,30 +120,6 @@ std::vector<ServerResult> updateServers(const Terminal& terminal, ConsoleOutput&
         work();
     }
     return results;
-}
-
-int exitStatusOf(const ServerResult& result)
-{
-    // A server the stop signal cut short ends as the whole program does.
-    if (result.interrupted && stopSignalNumber() != 0)
-        return kExitBySignal + stopSignalNumber();
-    switch (result.outcome.end) {
-    case update::RunEnd::NoConnection: return kExitNoConnection;
-    case update::RunEnd::ListUnreadable:
-    case update::RunEnd::SessionLost: return kExitRunBroken;
-    case update::RunEnd::SameServer: return kExitCompleted;  // updated once, through the other address
-    case update::RunEnd::Interrupted:
-    case update::RunEnd::Completed: break;
-    }
-    return result.nothingWritten() ? kExitNothingWritten : kExitCompleted;
-}
-
-int overallStatus(const std::vector<ServerResult>& results)
-{
-    int status = kExitCompleted;
-    for (const ServerResult& result : results)
-        status = worseStatus(status, exitStatusOf(result));
-    return status;
 }
 
 }  // namespace cli

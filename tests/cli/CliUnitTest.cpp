@@ -5,7 +5,8 @@
 #include "app/cli/ConsoleReport.h"
 #include "app/cli/ExitStatus.h"
 #include "app/cli/JsonText.h"
-#include "app/cli/ServerRuns.h"
+#include "app/cli/ServerResult.h"
+#include "app/cli/ServersToUpdate.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +18,7 @@
 #include <regex>
 #include <sstream>
 #include <stdexcept>
+#include <variant>
 
 namespace {
 
@@ -203,6 +205,73 @@ TEST(CliStatus, SeveralServersEndWithTheWorstOfTheirOutcomes)
         const std::vector<cli::ServerResult> reversed(c.servers.rbegin(), c.servers.rend());
         EXPECT_EQ(cli::overallStatus(reversed), c.status) << "in the other order";
     }
+}
+
+// The servers a command names, each once and in its order, or the configuration file's.
+TEST(CliServers, CommandLineThenHostsFileElseTheConfigurationFile)
+{
+    std::setlocale(LC_ALL, "C.UTF-8");
+    const cli::Terminal terminal;
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "cli-servers-to-update";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir / "folder");
+    const std::string list = (dir / "servers").string(), comments = (dir / "comments").string();
+    const std::string ini = (dir / "quorvel.ini").string(), absent = (dir / "absent.ini").string();
+    const std::string folder = (dir / "folder").string();
+    std::ofstream(list) << "# branches\nb\nc  # Brno\na\n";
+    std::ofstream(comments) << "# none yet\n\n";
+    std::ofstream(ini) << "[DATABASE]\nIP=192.0.2.10\n";
+
+    struct Case {
+        const char* what;
+        std::vector<std::string> arguments;
+        std::string installed;
+        std::vector<std::string> hosts;
+        std::optional<std::string> configurationFile;  // the file read, when it gave the address
+        bool fileExists;
+        int status;  // for a failure; the hosts are then none
+    };
+    const Case cases[] = {
+        {"--host in order, each once", {"--host", "b", "--host", "a", "--host", "b"}, ini, {"b", "a"}, {}, false, 0},
+        {"--host before the hosts file, a repeat dropped",
+         {"--hosts-file", list, "--host", "a"}, ini, {"a", "b", "c"}, {}, false, 0},
+        {"a named server outweighs --config", {"--config", absent, "--host", "a"}, ini, {"a"}, {}, false, 0},
+        {"the installed file", {}, ini, {"192.0.2.10"}, ini, true, 0},
+        {"--config in place of the installed file", {"--config", ini}, absent, {"192.0.2.10"}, ini, true, 0},
+        {"the installed file missing: localhost", {}, absent, {"localhost"}, absent, false, 0},
+        {"--config missing", {"--config", absent}, ini, {}, {}, false, 78},
+        {"the configuration file unreadable", {}, folder, {}, {}, false, 78},
+        {"the hosts file missing", {"--hosts-file", absent, "--host", "a"}, ini, {}, {}, false, 66},
+        {"the hosts file without an address", {"--hosts-file", comments}, ini, {}, {}, false, 66},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<const char*> arguments;
+        for (const std::string& argument : c.arguments)
+            arguments.push_back(argument.c_str());
+        const cli::CommandLine commandLine = parse(arguments);
+        std::FILE* err = std::tmpfile();
+        ASSERT_NE(err, nullptr);
+        const auto servers = cli::serversToUpdate(terminal, commandLine, c.installed, err);
+        const std::vector<std::string> said = linesOf(err);
+        std::fclose(err);
+        if (c.status != 0) {
+            ASSERT_TRUE(std::holds_alternative<int>(servers));
+            EXPECT_EQ(std::get<int>(servers), c.status);
+            EXPECT_EQ(said.size(), 1u) << "one line says why";
+            continue;
+        }
+        ASSERT_TRUE(std::holds_alternative<cli::ServerList>(servers)) << testing::PrintToString(said);
+        const cli::ServerList& list = std::get<cli::ServerList>(servers);
+        EXPECT_EQ(list.hosts, c.hosts);
+        EXPECT_TRUE(said.empty());
+        ASSERT_EQ(list.configuration.has_value(), c.configurationFile.has_value());
+        if (list.configuration) {
+            EXPECT_EQ(list.configuration->file, *c.configurationFile);
+            EXPECT_EQ(list.configuration->fileExists, c.fileExists);
+        }
+    }
+    std::filesystem::remove_all(dir);
 }
 
 // Whatever escapes the program's own handling gives one line and status 70, which no
