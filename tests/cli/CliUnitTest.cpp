@@ -1,5 +1,5 @@
-// The console's own pieces without a server: its command line, its JSON, its numbers and
-// how the statuses of several servers combine.
+// The console's own pieces without a server: its command line, the servers it names, its
+// JSON and its totals, its numbers and how the statuses of several servers combine.
 #include "app/cli/CatchAll.h"
 #include "app/cli/CommandLine.h"
 #include "app/cli/ConsoleReport.h"
