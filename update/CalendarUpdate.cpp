@@ -16,6 +16,9 @@ namespace update {
 
 namespace {
 
+// The server's number for a duplicate key: the rows are in the database already.
+constexpr unsigned kDuplicateEntry = 1062;
+
 RunOutcome endedEarly(RunEnd end, Failure failure)
 {
     RunOutcome outcome;
@@ -296,6 +299,8 @@ private:
     void skipped(const std::string& name, const Failure& why)
     {
         ++outcome_.skipped;
+        if (why.number == kDuplicateEntry)
+            ++outcome_.alreadyPresent;
         observer_.databaseSkipped(name, why);
     }
 

@@ -37,6 +37,10 @@ struct RunOutcome {
     std::size_t listed = 0;
     std::size_t updated = 0;
     std::size_t skipped = 0;
+    // Of the skipped, those that refused the rows because they hold them already (the
+    // server's duplicate-key refusal): a run that wrote nothing yet found them there has
+    // still left every such database with its calendar.
+    std::size_t alreadyPresent = 0;
     // A name the list holds more than once: the session's code page could not write
     // the real names, so they came out alike. Its statement went once, to the first.
     std::size_t listedAgain = 0;

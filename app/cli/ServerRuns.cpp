@@ -1,8 +1,6 @@
 // One thread per server being updated, each with its own data module and report.
 #include "app/cli/ServerRuns.h"
 
-#include "app/cli/ExitStatus.h"
-#include "app/cli/StopSignal.h"
 #include "data/uDM.h"
 
 #include <exception>
@@ -71,7 +69,6 @@ ServerResult updateServer(const Terminal& terminal, ConsoleOutput& output, const
         result.outcome.end = update::RunEnd::SessionLost;
         result.outcome.failure = update::Failure{std::nullopt, std::string("Program nemohl pokračovat: ") + error.what()};
     }
-    result.alreadyPresent = report.alreadyPresent();
     result.interrupted = result.outcome.end == update::RunEnd::Interrupted;
     report.finished(result, exitStatusOf(result));
     return result;
@@ -123,22 +120,6 @@ std::vector<ServerResult> updateServers(const Terminal& terminal, ConsoleOutput&
         work();
     }
     return results;
-}
-
-int exitStatusOf(const ServerResult& result)
-{
-    // A server the stop signal cut short ends as the whole program does.
-    if (result.interrupted && stopSignalNumber() != 0)
-        return kExitBySignal + stopSignalNumber();
-    switch (result.outcome.end) {
-    case update::RunEnd::NoConnection: return kExitNoConnection;
-    case update::RunEnd::ListUnreadable:
-    case update::RunEnd::SessionLost: return kExitRunBroken;
-    case update::RunEnd::SameServer: return kExitCompleted;  // updated once, through the other address
-    case update::RunEnd::Interrupted:
-    case update::RunEnd::Completed: break;
-    }
-    return result.nothingWritten() ? kExitNothingWritten : kExitCompleted;
 }
 
 }  // namespace cli

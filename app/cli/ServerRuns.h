@@ -3,6 +3,7 @@
 
 #include "app/cli/CommandLine.h"
 #include "app/cli/ConsoleReport.h"
+#include "app/cli/ServerResult.h"
 #include "app/cli/Terminal.h"
 
 #include <string>
@@ -19,8 +20,5 @@ RunSettings runSettingsOf(const CommandLine& commandLine, const Terminal& termin
 std::vector<ServerResult> updateServers(const Terminal& terminal, ConsoleOutput& output,
                                         const std::vector<std::string>& hosts, unsigned parallel,
                                         const RunSettings& settings);
-
-// One server's exit status.
-int exitStatusOf(const ServerResult& result);
 
 }  // namespace cli

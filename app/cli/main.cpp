@@ -6,15 +6,13 @@
 #include "app/cli/ConsoleTexts.h"
 #include "app/cli/ExitStatus.h"
 #include "app/cli/ServerRuns.h"
+#include "app/cli/ServersToUpdate.h"
 #include "app/cli/StopSignal.h"
 #include "app/cli/Terminal.h"
 #include "platform/CodePage.h"
 #include "platform/ConsoleText.h"
-#include "platform/FilePath.h"
 #include "platform/SharedLibrary.h"
-#include "platform/TextFile.h"
 #include "platform/VirtualStore.h"
-#include "update/Configuration.h"
 
 #if defined(_WIN32)
 #include <io.h>
@@ -24,7 +22,6 @@
 #include <unistd.h>
 #endif
 
-#include <algorithm>
 #include <cerrno>
 #include <clocale>
 #include <cstdio>
@@ -63,38 +60,29 @@ bool isTerminal(std::FILE* stream)
 #endif
 }
 
-// Writes lines to `stream`; false when any of them could not be written.
-bool printLines(std::FILE* stream, const cli::Terminal& terminal, std::initializer_list<std::string> lines)
-{
-    bool written = true;
-    for (const std::string& line : lines)
-        written = platform::writeText(stream, terminal.message(line) + '\n') && written;
-    return written;
-}
-
 int finishedPrinting(bool written, const cli::Terminal& terminal, int status)
 {
     if (written)
         return status;
-    printLines(stderr, terminal, {fill(cli::texts::kWriteFailed, {cli::texts::kProgramName})});
+    cli::printLines(stderr, terminal, {fill(cli::texts::kWriteFailed, {cli::texts::kProgramName})});
     return cli::kExitOutputFailed;
 }
 
 int showHelp(const cli::Terminal& terminal)
 {
-    const bool written = printLines(stdout, terminal, {fill(cli::texts::kHelp, {app::kInstalledConfigurationFile})});
+    const bool written = cli::printLines(stdout, terminal, {fill(cli::texts::kHelp, {app::kInstalledConfigurationFile})});
     return finishedPrinting(written, terminal, cli::kExitCompleted);
 }
 
 int showVersion(const cli::Terminal& terminal)
 {
-    const bool written = printLines(stdout, terminal, {fill("%1 %2", {cli::texts::kProgramName, app::kVersion})});
+    const bool written = cli::printLines(stdout, terminal, {fill("%1 %2", {cli::texts::kProgramName, app::kVersion})});
     return finishedPrinting(written, terminal, cli::kExitCompleted);
 }
 
 int showWrongCommandLine(const cli::Terminal& terminal, const cli::CommandLine& commandLine)
 {
-    printLines(stderr, terminal,
+    cli::printLines(stderr, terminal,
                {fill(commandLine.problemText, {cli::texts::kProgramName, terminal.argument(commandLine.wrongArgument)}),
                 cli::texts::kUsage});
     return cli::kExitWrongCommandLine;
@@ -111,73 +99,11 @@ std::string installedConfigurationFile()
 #endif
 }
 
-// The configuration file that gave the address, for the report.
-struct ConfigurationRead {
-    std::string file;
-    bool fileExists = false;
-};
-
-// The servers to update, each once, in the order given: --host, then --hosts-file; with
-// neither, the address in the configuration file (then `configuration` says which file).
-// A failure gives its exit status.
-std::variant<std::vector<std::string>, int> serversToUpdate(const cli::Terminal& terminal,
-                                                           const cli::CommandLine& commandLine,
-                                                           std::optional<ConfigurationRead>& configuration)
-{
-    std::vector<std::string> hosts;
-    for (const std::string& host : commandLine.hosts)
-        hosts.push_back(terminal.argument(host));
-    if (commandLine.hostsFile) {
-        const std::string file = terminal.argument(*commandLine.hostsFile);
-        // Decoded as Windows tools write text: PowerShell's ">" writes UTF-16LE with a mark.
-        const platform::TextFile read = platform::readTextFile(platform::pathFromUtf8(file));
-        if (read.problem) {
-            printLines(stderr, terminal,
-                       {fill(cli::texts::kHostsFileUnreadable,
-                             {cli::texts::kProgramName, terminal.path(file), terminal.message(*read.problem)})});
-            return cli::kExitHostsFileUnreadable;
-        }
-        const std::vector<std::string> listed = cli::hostsInFile(read.text);
-        if (listed.empty()) {
-            printLines(stderr, terminal,
-                       {fill(cli::texts::kHostsFileEmpty, {cli::texts::kProgramName, terminal.path(file)})});
-            return cli::kExitHostsFileUnreadable;
-        }
-        for (const std::string& host : listed)
-            hosts.push_back(terminal.argument(host));
-    }
-    if (hosts.empty()) {
-        const std::string file = commandLine.configurationFile ? terminal.argument(*commandLine.configurationFile)
-                                                               : installedConfigurationFile();
-        update::ConfiguredServer configured = update::readConfiguredServer(platform::pathFromUtf8(file));
-        if (configured.unreadable) {
-            printLines(stderr, terminal,
-                       {fill(cli::texts::kConfigurationUnreadable,
-                             {cli::texts::kProgramName, terminal.path(file), *configured.unreadable})});
-            return cli::kExitConfigurationUnreadable;
-        }
-        // Only the installed file may be missing (the business application's default
-        // then holds); a file the user names is one they expect to be read.
-        if (configured.fileMissing && commandLine.configurationFile) {
-            printLines(stderr, terminal,
-                       {fill(cli::texts::kConfigurationMissing, {cli::texts::kProgramName, terminal.path(file)})});
-            return cli::kExitConfigurationUnreadable;
-        }
-        configuration = ConfigurationRead{file, !configured.fileMissing};
-        hosts.push_back(std::move(configured.address));
-    }
-    std::vector<std::string> once;
-    for (std::string& host : hosts) {
-        if (std::find(once.begin(), once.end(), host) == once.end())
-            once.push_back(std::move(host));
-    }
-    return once;
-}
-
 // Every server's run, reported line by line, then the total.
-int runUpdates(const cli::Terminal& terminal, const cli::CommandLine& commandLine,
-               const std::vector<std::string>& hosts, const std::optional<ConfigurationRead>& configuration)
+int runUpdates(const cli::Terminal& terminal, const cli::CommandLine& commandLine, const cli::ServerList& servers)
 {
+    const std::vector<std::string>& hosts = servers.hosts;
+    const std::optional<cli::ConfigurationRead>& configuration = servers.configuration;
     cli::ConsoleOutput output(stdout, stderr, isTerminal(stderr));
     output.setTerminal(terminal);
     if (configuration) {
@@ -189,9 +115,7 @@ int runUpdates(const cli::Terminal& terminal, const cli::CommandLine& commandLin
     const std::vector<cli::ServerResult> results =
         cli::updateServers(terminal, output, hosts, commandLine.parallel, settings);
 
-    int status = cli::kExitCompleted;
-    for (const cli::ServerResult& result : results)
-        status = cli::worseStatus(status, cli::exitStatusOf(result));
+    int status = cli::overallStatus(results);
     if (cli::stopRequested().load())
         status = cli::kExitBySignal + cli::stopSignalNumber();
     cli::reportTotal(terminal, output, commandLine.run.format, results, status);
@@ -215,16 +139,15 @@ int run(const cli::Terminal& terminal, const std::vector<std::string>& arguments
     }
 
     if (const auto missing = platform::windows1250Unavailable()) {
-        printLines(stderr, terminal, {fill(cli::texts::kCodePageMissing, {cli::texts::kProgramName, *missing})});
+        cli::printLines(stderr, terminal, {fill(cli::texts::kCodePageMissing, {cli::texts::kProgramName, *missing})});
         return cli::kExitCodePageMissing;
     }
 
-    std::optional<ConfigurationRead> configuration;
-    auto hosts = serversToUpdate(terminal, commandLine, configuration);
-    if (const int* failed = std::get_if<int>(&hosts))
+    const auto servers = cli::serversToUpdate(terminal, commandLine, installedConfigurationFile(), stderr);
+    if (const int* failed = std::get_if<int>(&servers))
         return *failed;
     cli::catchStopSignals();
-    return runUpdates(terminal, commandLine, std::get<std::vector<std::string>>(hosts), configuration);
+    return runUpdates(terminal, commandLine, std::get<cli::ServerList>(servers));
 }
 
 // The run with every exception caught: a failure in the program itself ends with one

@@ -140,7 +140,7 @@ TEST_F(CliWithServer, JsonReportIsOneObjectPerLineWithTheHumanReportOnStandardEr
                   R"(,"listedAgain":0,"unknown":0,"notReached":0,"dryRun":0,"nothingWritten":false,"exitStatus":0})");
     EXPECT_EQ(result.out.back(), R"({"type":"total","servers":1,"notConnected":0,"listed":)" + std::to_string(total) +
                                      R"(,"updated":2,"skipped":)" + std::to_string(total - 2) +
-                                     R"(,"unknown":0,"notReached":0,"exitStatus":0})");
+                                     R"(,"listedAgain":0,"unknown":0,"notReached":0,"dryRun":0,"exitStatus":0})");
     // The person watching still reads every database.
     EXPECT_TRUE(contains(result.err, "firma_a: aktualizována"));
     EXPECT_TRUE(contains(result.err, "a\"b\\\\c účet: aktualizována"));

@@ -23,15 +23,6 @@ using testing_support::ChildOptions;
 using testing_support::linesOf;
 using testing_support::runChild;
 
-CliResult runCli(const Arguments& arguments, Environment environment)
-{
-    ChildOptions options;
-    options.environment = std::move(environment);
-    options.environment.try_emplace("LC_ALL", "C.UTF-8");
-    const auto child = runChild(CLI_PROGRAM, arguments, options);
-    return {child.exitStatus, linesOf(child.out), linesOf(child.err)};
-}
-
 CliResult runCliRedirected(const Arguments& arguments, const std::string& redirections)
 {
     Arguments shell = {"-c", "exec \"$0\" \"$@\" " + redirections, CLI_PROGRAM};
@@ -40,25 +31,6 @@ CliResult runCliRedirected(const Arguments& arguments, const std::string& redire
     options.environment = {{"LC_ALL", "C.UTF-8"}};
     const auto child = runChild("/bin/sh", shell, options);
     return {child.exitStatus, linesOf(child.out), linesOf(child.err)};
-}
-
-std::string summary(std::size_t total, std::size_t updated, std::size_t skipped, std::size_t unknown,
-                    std::size_t notReached)
-{
-    return "Celkem databází: " + std::to_string(total) + ", aktualizováno: " + std::to_string(updated) +
-           ", přeskočeno: " + std::to_string(skipped) + ", výsledek neznámý: " + std::to_string(unknown) +
-           ", nezpracováno: " + std::to_string(notReached);
-}
-
-bool contains(const std::vector<std::string>& lines, const std::string& line)
-{
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
-}
-
-std::size_t countStartingWith(const std::vector<std::string>& lines, const std::string& prefix)
-{
-    return static_cast<std::size_t>(
-        std::count_if(lines.begin(), lines.end(), [&](const std::string& line) { return line.starts_with(prefix); }));
 }
 
 std::vector<std::string> linesOfFile(const std::filesystem::path& file)

@@ -2,35 +2,18 @@
 // background with its output in files, and throwaway servers of its own beside the suite's.
 #pragma once
 
+#include "tests/cli/CliProgram.h"
+
 #include <filesystem>
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace cli_testing {
 
-struct CliResult {
-    int exitStatus = -1;
-    std::vector<std::string> out;  // lines
-    std::vector<std::string> err;
-};
-
-using Arguments = std::vector<std::string>;
-using Environment = std::map<std::string, std::optional<std::string>>;
-
-// Runs the program to its end in the C.UTF-8 locale unless `environment` says otherwise.
-CliResult runCli(const Arguments& arguments, Environment environment = {});
-
 // Runs the program through the shell with `redirections` (e.g. ">&-") after its arguments.
 CliResult runCliRedirected(const Arguments& arguments, const std::string& redirections);
 
-// "Celkem databází: ..." as the program writes it.
-std::string summary(std::size_t total, std::size_t updated, std::size_t skipped, std::size_t unknown = 0,
-                    std::size_t notReached = 0);
-
-bool contains(const std::vector<std::string>& lines, const std::string& line);
-std::size_t countStartingWith(const std::vector<std::string>& lines, const std::string& prefix);
 std::vector<std::string> linesOfFile(const std::filesystem::path& file);
 
 // The program in the background, its standard output and error into files.

@@ -1,10 +1,12 @@
-// The console's own pieces without a server: its command line, its JSON, its numbers and
-// how the statuses of several servers combine.
+// The console's own pieces without a server: its command line, the servers it names, its
+// JSON and its totals, its numbers and how the statuses of several servers combine.
 #include "app/cli/CatchAll.h"
 #include "app/cli/CommandLine.h"
 #include "app/cli/ConsoleReport.h"
 #include "app/cli/ExitStatus.h"
 #include "app/cli/JsonText.h"
+#include "app/cli/ServerResult.h"
+#include "app/cli/ServersToUpdate.h"
 
 #include <gtest/gtest.h>
 
@@ -13,8 +15,10 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <regex>
 #include <sstream>
 #include <stdexcept>
+#include <variant>
 
 namespace {
 
@@ -73,16 +77,201 @@ TEST(CliHostsFile, OneAddressALineCommentsAndBlanksDropped)
     EXPECT_TRUE(cli::hostsInFile("# nothing\n\n").empty());
 }
 
-TEST(CliStatus, TheWorstOfSeveralServersWins)
+// The lines written to `stream` so far.
+std::vector<std::string> linesOf(std::FILE* stream)
 {
-    using namespace cli;
-    const int order[] = {kExitCompleted, kExitNothingWritten, kExitNoConnection, kExitRunBroken};
-    for (int i = 0; i < 4; ++i) {
-        for (int j = 0; j < 4; ++j) {
-            SCOPED_TRACE(std::to_string(order[i]) + " with " + std::to_string(order[j]));
-            EXPECT_EQ(worseStatus(order[i], order[j]), order[std::max(i, j)]);
+    std::fflush(stream);
+    std::rewind(stream);
+    std::vector<std::string> lines;
+    std::string line;
+    for (int c = std::fgetc(stream); c != EOF; c = std::fgetc(stream)) {
+        if (c != '\n') {
+            line += static_cast<char>(c);
+        } else {
+            lines.push_back(line);
+            line.clear();
         }
     }
+    return lines;
+}
+
+// The number a JSON line gives for `key`; none when it has no such field.
+std::optional<std::uint64_t> jsonNumber(const std::string& line, const std::string& key)
+{
+    std::smatch match;
+    if (!std::regex_search(line, match, std::regex("\"" + key + "\":([0-9]+)")))
+        return std::nullopt;
+    return std::stoull(match[1]);
+}
+
+update::RunOutcome outcomeOf(update::RunEnd end, std::size_t listed, std::size_t updated, std::size_t skipped,
+                             std::size_t listedAgain, std::size_t keptBack, std::vector<std::string> unknown)
+{
+    update::RunOutcome outcome;
+    outcome.end = end;
+    outcome.listed = listed;
+    outcome.updated = updated;
+    outcome.skipped = skipped;
+    outcome.listedAgain = listedAgain;
+    outcome.keptBack = keptBack;
+    outcome.unknown = std::move(unknown);
+    return outcome;
+}
+
+// The total is what a program sums up a fleet by: each count it shares with the
+// servers' summaries must be the sum of theirs, none folded into another.
+TEST(CliJson, TheTotalSumsEachCountOfTheServersSummaries)
+{
+    std::setlocale(LC_ALL, "C.UTF-8");
+    const cli::Terminal terminal;
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    ASSERT_TRUE(out && err);
+    cli::ConsoleOutput output(out, err, false);
+    std::vector<cli::ServerResult> results(4);
+    results[0].outcome = outcomeOf(update::RunEnd::Completed, 10, 4, 3, 2, 0, {});
+    results[1].outcome = outcomeOf(update::RunEnd::SessionLost, 7, 1, 1, 1, 0, {"x", "y"});
+    results[2].outcome = outcomeOf(update::RunEnd::NoConnection, 0, 0, 0, 0, 0, {});
+    results[3].outcome = outcomeOf(update::RunEnd::Completed, 3, 0, 0, 0, 3, {});
+    results[3].trialRun = true;
+    for (const cli::ServerResult& result : results) {
+        cli::ConsoleReport(terminal, output, cli::ReportFormat::Json, "server", true).finished(result, 0);
+    }
+    cli::reportTotal(terminal, output, cli::ReportFormat::Json, results, 2);
+    const std::vector<std::string> lines = linesOf(out);
+    std::fclose(out);
+    std::fclose(err);
+
+    ASSERT_EQ(lines.size(), results.size() + 1);
+    const std::string& total = lines.back();
+    ASSERT_TRUE(total.starts_with(R"({"type":"total",)")) << total;
+    for (const char* key : {"listed", "updated", "skipped", "listedAgain", "unknown", "notReached", "dryRun"}) {
+        SCOPED_TRACE(key);
+        std::uint64_t sum = 0;
+        for (std::size_t i = 0; i < results.size(); ++i) {
+            ASSERT_TRUE(lines[i].starts_with(R"({"type":"summary",)")) << lines[i];
+            sum += jsonNumber(lines[i], key).value_or(0);
+        }
+        EXPECT_EQ(jsonNumber(total, key), sum) << total;
+    }
+    EXPECT_EQ(jsonNumber(total, "skipped"), 4u);
+    EXPECT_EQ(jsonNumber(total, "listedAgain"), 3u);
+    EXPECT_EQ(jsonNumber(total, "notReached"), 3u);
+}
+
+cli::ServerResult serverResult(update::RunOutcome outcome, std::size_t alreadyPresent = 0, bool trialRun = false)
+{
+    cli::ServerResult result;
+    result.outcome = std::move(outcome);
+    result.outcome.alreadyPresent = alreadyPresent;
+    result.trialRun = trialRun;
+    return result;
+}
+
+// The statuses as the manual gives them: 0 done (rows written or already there), 1 no
+// connection, 2 list unreadable or connection lost, 3 nothing written; with several
+// servers the worst of theirs in the order 2, 1, 3, 0, whichever server it comes from.
+TEST(CliStatus, SeveralServersEndWithTheWorstOfTheirOutcomes)
+{
+    using update::RunEnd;
+    const cli::ServerResult wrote = serverResult(outcomeOf(RunEnd::Completed, 2, 1, 1, 0, 0, {}));
+    const cli::ServerResult hadRows = serverResult(outcomeOf(RunEnd::Completed, 2, 0, 2, 0, 0, {}), 1);
+    const cli::ServerResult refusedAll = serverResult(outcomeOf(RunEnd::Completed, 2, 0, 2, 0, 0, {}));
+    const cli::ServerResult trial = serverResult(outcomeOf(RunEnd::Completed, 2, 0, 0, 0, 2, {}), 0, true);
+    const cli::ServerResult sameServer = serverResult(outcomeOf(RunEnd::SameServer, 0, 0, 0, 0, 0, {}));
+    const cli::ServerResult unreachable = serverResult(outcomeOf(RunEnd::NoConnection, 0, 0, 0, 0, 0, {}));
+    const cli::ServerResult listUnreadable = serverResult(outcomeOf(RunEnd::ListUnreadable, 0, 0, 0, 0, 0, {}));
+    const cli::ServerResult lost = serverResult(outcomeOf(RunEnd::SessionLost, 3, 1, 0, 0, 0, {"x"}));
+    struct Case {
+        const char* what;
+        std::vector<cli::ServerResult> servers;
+        int status;
+    };
+    const Case cases[] = {
+        {"rows written", {wrote}, 0},
+        {"rows already there", {hadRows}, 0},
+        {"a trial run sends nothing and is done", {trial}, 0},
+        {"a second address of a server updated through the first", {wrote, sameServer}, 0},
+        {"every database refused", {refusedAll}, 3},
+        {"one of two servers wrote nothing", {wrote, refusedAll}, 3},
+        {"no connection outweighs nothing written", {refusedAll, unreachable, wrote}, 1},
+        {"a lost connection outweighs no connection", {unreachable, lost}, 2},
+        {"an unreadable list outweighs no connection", {refusedAll, listUnreadable, unreachable}, 2},
+        {"all of them", {hadRows, refusedAll, lost, unreachable, wrote}, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(cli::overallStatus(c.servers), c.status);
+        const std::vector<cli::ServerResult> reversed(c.servers.rbegin(), c.servers.rend());
+        EXPECT_EQ(cli::overallStatus(reversed), c.status) << "in the other order";
+    }
+}
+
+// The servers a command names, each once and in its order, or the configuration file's.
+TEST(CliServers, CommandLineThenHostsFileElseTheConfigurationFile)
+{
+    std::setlocale(LC_ALL, "C.UTF-8");
+    const cli::Terminal terminal;
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "cli-servers-to-update";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir / "folder");
+    const std::string list = (dir / "servers").string(), comments = (dir / "comments").string();
+    const std::string ini = (dir / "quorvel.ini").string(), absent = (dir / "absent.ini").string();
+    const std::string folder = (dir / "folder").string();
+    std::ofstream(list) << "# branches\nb\nc  # Brno\na\n";
+    std::ofstream(comments) << "# none yet\n\n";
+    std::ofstream(ini) << "[DATABASE]\nIP=192.0.2.10\n";
+
+    struct Case {
+        const char* what;
+        std::vector<std::string> arguments;
+        std::string installed;
+        std::vector<std::string> hosts;
+        std::optional<std::string> configurationFile;  // the file read, when it gave the address
+        bool fileExists;
+        int status;  // for a failure; the hosts are then none
+    };
+    const Case cases[] = {
+        {"--host in order, each once", {"--host", "b", "--host", "a", "--host", "b"}, ini, {"b", "a"}, {}, false, 0},
+        {"--host before the hosts file, a repeat dropped",
+         {"--hosts-file", list, "--host", "a"}, ini, {"a", "b", "c"}, {}, false, 0},
+        {"a named server outweighs --config", {"--config", absent, "--host", "a"}, ini, {"a"}, {}, false, 0},
+        {"the installed file", {}, ini, {"192.0.2.10"}, ini, true, 0},
+        {"--config in place of the installed file", {"--config", ini}, absent, {"192.0.2.10"}, ini, true, 0},
+        {"the installed file missing: localhost", {}, absent, {"localhost"}, absent, false, 0},
+        {"--config missing", {"--config", absent}, ini, {}, {}, false, 78},
+        {"the configuration file unreadable", {}, folder, {}, {}, false, 78},
+        {"the hosts file missing", {"--hosts-file", absent, "--host", "a"}, ini, {}, {}, false, 66},
+        {"the hosts file without an address", {"--hosts-file", comments}, ini, {}, {}, false, 66},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<const char*> arguments;
+        for (const std::string& argument : c.arguments)
+            arguments.push_back(argument.c_str());
+        const cli::CommandLine commandLine = parse(arguments);
+        std::FILE* err = std::tmpfile();
+        ASSERT_NE(err, nullptr);
+        const auto servers = cli::serversToUpdate(terminal, commandLine, c.installed, err);
+        const std::vector<std::string> said = linesOf(err);
+        std::fclose(err);
+        if (c.status != 0) {
+            ASSERT_TRUE(std::holds_alternative<int>(servers));
+            EXPECT_EQ(std::get<int>(servers), c.status);
+            EXPECT_EQ(said.size(), 1u) << "one line says why";
+            continue;
+        }
+        ASSERT_TRUE(std::holds_alternative<cli::ServerList>(servers)) << testing::PrintToString(said);
+        const cli::ServerList& list = std::get<cli::ServerList>(servers);
+        EXPECT_EQ(list.hosts, c.hosts);
+        EXPECT_TRUE(said.empty());
+        ASSERT_EQ(list.configuration.has_value(), c.configurationFile.has_value());
+        if (list.configuration) {
+            EXPECT_EQ(list.configuration->file, *c.configurationFile);
+            EXPECT_EQ(list.configuration->fileExists, c.fileExists);
+        }
+    }
+    std::filesystem::remove_all(dir);
 }
 
 // Whatever escapes the program's own handling gives one line and status 70, which no

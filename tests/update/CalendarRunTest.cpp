@@ -118,6 +118,41 @@ TEST_F(CalendarRun, SecondRunIsRefusedByAKeyAndDoublesRowsWithout)
     EXPECT_EQ(calendarRows(admin, "bez_klice"), doubled);
 }
 
+// Exit status 3 hangs on this count: a database whose key refused the rows has them,
+// and one without the table does not, whichever way the statements travel.
+TEST_F(CalendarRun, RowsAlreadyThereAreCountedApartFromOtherRefusals)
+{
+    createTenant(admin, "s_klicem", CalendarTable::WithKey);
+    createTenant(admin, "bez_kalendare", CalendarTable::Missing);
+    {
+        TDM dm;
+        RecordingObserver observer;
+        const update::RunOutcome first = update::runCalendarUpdate(dm, "localhost", observer);
+        EXPECT_EQ(first.updated, 1u);
+        EXPECT_GT(first.skipped, 1u) << "the server's own databases and bez_kalendare refuse";
+        EXPECT_EQ(first.alreadyPresent, 0u);
+    }
+    struct Case {
+        const char* what;
+        std::size_t batchSize;
+        std::size_t sessions;
+    };
+    const Case cases[] = {{"one by one", 1, 1}, {"in a pipeline", 3, 1}, {"over two sessions", 2, 2}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        update::RunOptions options;
+        options.batchSize = c.batchSize;
+        options.sessions = c.sessions;
+        TDM dm;
+        RecordingObserver observer;
+        const update::RunOutcome again = update::runCalendarUpdate(dm, "localhost", observer, options);
+        EXPECT_EQ(again.end, update::RunEnd::Completed);
+        EXPECT_EQ(again.updated, 0u);
+        EXPECT_EQ(again.skipped, again.listed);
+        EXPECT_EQ(again.alreadyPresent, 1u) << "s_klicem alone holds the rows";
+    }
+}
+
 TEST_F(CalendarRun, NamesTravelByteForByteInWindows1250)
 {
     const std::string czech = "účetnictví_žluťoučký";

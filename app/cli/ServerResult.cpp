@@ -1,0 +1,58 @@
+// The counts and the exit semantics of the servers' outcomes.
+#include "app/cli/ServerResult.h"
+
+#include "app/cli/ExitStatus.h"
+#include "app/cli/StopSignal.h"
+
+namespace cli {
+
+bool ServerResult::nothingWritten() const
+{
+    return !trialRun && outcome.end == update::RunEnd::Completed && outcome.updated == 0 && outcome.alreadyPresent == 0;
+}
+
+Totals totalsOf(const std::vector<ServerResult>& results)
+{
+    Totals total;
+    total.servers = results.size();
+    for (const ServerResult& result : results) {
+        const update::RunOutcome& outcome = result.outcome;
+        total.listed += outcome.listed;
+        total.updated += outcome.updated;
+        total.skipped += outcome.skipped;
+        total.listedAgain += outcome.listedAgain;
+        total.keptBack += outcome.keptBack;
+        total.unknown += outcome.unknown.size();
+        total.notReached += outcome.notReached();
+        // A second address of a server already updated connects to nothing new.
+        total.notConnected +=
+            outcome.end == update::RunEnd::NoConnection || outcome.end == update::RunEnd::SameServer ? 1 : 0;
+    }
+    return total;
+}
+
+int exitStatusOf(const ServerResult& result)
+{
+    // A server the stop signal cut short ends as the whole program does.
+    if (result.interrupted && stopSignalNumber() != 0)
+        return kExitBySignal + stopSignalNumber();
+    switch (result.outcome.end) {
+    case update::RunEnd::NoConnection: return kExitNoConnection;
+    case update::RunEnd::ListUnreadable:
+    case update::RunEnd::SessionLost: return kExitRunBroken;
+    case update::RunEnd::SameServer: return kExitCompleted;  // updated once, through the other address
+    case update::RunEnd::Interrupted:
+    case update::RunEnd::Completed: break;
+    }
+    return result.nothingWritten() ? kExitNothingWritten : kExitCompleted;
+}
+
+int overallStatus(const std::vector<ServerResult>& results)
+{
+    int status = kExitCompleted;
+    for (const ServerResult& result : results)
+        status = worseStatus(status, exitStatusOf(result));
+    return status;
+}
+
+}  // namespace cli

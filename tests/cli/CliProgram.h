@@ -1,0 +1,33 @@
+// Running the console program from the tests and reading what it wrote, the same on
+// every platform (under Wine too, through the launcher).
+#pragma once
+
+#include <cstddef>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace cli_testing {
+
+struct CliResult {
+    int exitStatus = -1;
+    std::vector<std::string> out;  // lines
+    std::vector<std::string> err;
+};
+
+using Arguments = std::vector<std::string>;
+// Variables set (a value) or removed (nullopt) for the program only.
+using Environment = std::map<std::string, std::optional<std::string>>;
+
+// Runs the program to its end in the C.UTF-8 locale unless `environment` says otherwise.
+CliResult runCli(const Arguments& arguments, Environment environment = {});
+
+// "Celkem databází: ..." as the program writes it.
+std::string summary(std::size_t total, std::size_t updated, std::size_t skipped, std::size_t unknown = 0,
+                    std::size_t notReached = 0);
+
+bool contains(const std::vector<std::string>& lines, const std::string& line);
+std::size_t countStartingWith(const std::vector<std::string>& lines, const std::string& prefix);
+
+}  // namespace cli_testing
