@@ -215,19 +215,27 @@ private:
         }
     }
 
-    // Sends `batch` and reports what it did, each name taken out of it once reported. False
-    // when the session is gone: every further statement on it would fail as well.
+    // Sends `batch` as one pipeline (the window's run: a pipeline of one) and reports what
+    // it did, each name taken out of it once reported. False when the session is gone:
+    // every further statement on it would fail as well.
     bool send(TDM& session, std::vector<std::string>& batch)
     {
         if (options_.trialRun)
             return keepBack(session, batch);
-        if (batchSize_ == 1)
-            return sendOne(session, batch);
-        // Each statement exactly as the one-by-one run sends it.
         std::vector<std::string> statements;
         for (const std::string& name : batch)
             statements.push_back(data::firstStatement(calendarStatement(name)));
-        const data::PipelineResult result = session.conMain.executePipeline(statements);
+        data::PipelineResult result;
+        try {
+            result = session.conMain.executePipeline(statements);
+        } catch (const data::Error& error) {
+            // The program's own failure before anything was sent: no statement ran.
+            const std::lock_guard<std::mutex> guard(lock_);
+            for (const std::string& name : batch)
+                skipped(name, error.failure());
+            batch.clear();
+            return true;
+        }
 
         const std::lock_guard<std::mutex> guard(lock_);
         for (const std::shared_ptr<const data::DatabaseError>& refusal : result.answers) {
@@ -256,36 +264,6 @@ private:
             ++outcome_.keptBack;
             observer_.statementKeptBack(name, session.qryServer.sql());
         }
-        batch.clear();
-        return true;
-    }
-
-    // The window's way: the statement object executes one statement per round trip. The
-    // name stays in `batch` until its outcome is reported.
-    bool sendOne(TDM& session, std::vector<std::string>& batch)
-    {
-        const std::string& name = batch.front();
-        std::optional<data::DatabaseError> refusal;
-        try {
-            session.qryServer.setSql(calendarStatement(name));
-            session.qryServer.execSql();
-        } catch (const data::DatabaseError& error) {
-            refusal = error;
-        } catch (const data::Error& error) {
-            const std::lock_guard<std::mutex> guard(lock_);
-            skipped(name, error.failure());
-            batch.clear();
-            return true;
-        }
-        const std::lock_guard<std::mutex> guard(lock_);
-        if (refusal && refusal->sessionLost()) {
-            lost(batch, refusal->failure());
-            return false;
-        }
-        if (refusal)
-            skipped(name, refusal->failure());
-        else
-            updated(name);
         batch.clear();
         return true;
     }
