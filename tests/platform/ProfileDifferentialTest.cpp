@@ -177,13 +177,7 @@ using probe_text::hex;
 std::string linuxAnswer(const std::filesystem::path& file, const Question& question)
 {
     const platform::ProfileValue read = platform::readProfileString(file, question.section, question.key, kDefault);
-    switch (read.source) {
-    case platform::ProfileValue::Source::File: return "F " + hex(read.value);
-    case platform::ProfileValue::Source::Default: return "D " + hex(read.value);
-    case platform::ProfileValue::Source::FileMissing: return "M " + hex(read.value);
-    case platform::ProfileValue::Source::Unreadable: break;
-    }
-    return "U " + read.problem;
+    return probe_text::answer(read);
 }
 
 std::string windowsPath(const std::filesystem::path& path)

@@ -26,8 +26,6 @@ std::vector<std::string> fields(const std::string& line)
     return parts;
 }
 
-using probe_text::hex;
-
 std::string answer(const std::string& question)
 {
     const std::vector<std::string> parts = fields(question);
@@ -35,13 +33,7 @@ std::string answer(const std::string& question)
         return "? malformed question";
     const std::filesystem::path file(std::u8string(parts[0].begin(), parts[0].end()));
     const platform::ProfileValue read = platform::readProfileString(file, parts[1], parts[2], kDefault);
-    switch (read.source) {
-    case platform::ProfileValue::Source::File: return "F " + hex(read.value);
-    case platform::ProfileValue::Source::Default: return "D " + hex(read.value);
-    case platform::ProfileValue::Source::FileMissing: return "M " + hex(read.value);
-    case platform::ProfileValue::Source::Unreadable: break;
-    }
-    return "U " + read.problem;
+    return probe_text::answer(read);
 }
 
 }  // namespace
