@@ -44,40 +44,28 @@ bool pass(int from, int to, std::string_view trigger)
 }  // namespace
 
 CuttingProxy::CuttingProxy(std::string address, std::string trigger)
-    : address_(std::move(address)), trigger_(std::move(trigger))
+    : address_(std::move(address)), trigger_(std::move(trigger)), listener_(address_, kServerPort, 1)
 {
-    // Every socket closes on exec: a program under test may start Wine's server, which
-    // outlives it and would otherwise keep the relay's address taken.
-    listening_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const int yes = 1;
-    setsockopt(listening_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    const sockaddr_in local = endpoint(address_);
-    if (bind(listening_, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0 ||
-        listen(listening_, 1) != 0)
+    if (!listener_.listening())
         ADD_FAILURE() << "the relay cannot listen on " << address_ << ":" << kServerPort;
-    if (pipe(stopPipe_) != 0)
-        ADD_FAILURE() << "no pipe for stopping the relay";
     thread_ = std::thread([this] { relay(); });
 }
 
 CuttingProxy::~CuttingProxy()
 {
-    (void)write(stopPipe_[1], "x", 1);
+    listener_.stop();
     thread_.join();
-    for (int fd : {listening_, stopPipe_[0], stopPipe_[1]})
-        close(fd);
 }
 
 void CuttingProxy::relay()
 {
-    pollfd waitForClient[] = {{listening_, POLLIN, 0}, {stopPipe_[0], POLLIN, 0}};
-    if (poll(waitForClient, 2, -1) <= 0 || waitForClient[1].revents != 0)
+    const int client = listener_.next();
+    if (client < 0)
         return;
-    const int client = accept4(listening_, nullptr, nullptr, SOCK_CLOEXEC);
     const int server = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     const sockaddr_in upstream = endpoint(kServerAddress);
     if (connect(server, reinterpret_cast<const sockaddr*>(&upstream), sizeof upstream) == 0) {
-        pollfd fds[] = {{client, POLLIN, 0}, {server, POLLIN, 0}, {stopPipe_[0], POLLIN, 0}};
+        pollfd fds[] = {{client, POLLIN, 0}, {server, POLLIN, 0}, {listener_.stopped(), POLLIN, 0}};
         while (poll(fds, 3, -1) > 0 && fds[2].revents == 0) {
             if (fds[0].revents != 0 && !pass(client, server, trigger_))
                 break;

@@ -2,6 +2,8 @@
 // the program sends a given text, as a server crash or a cut cable would.
 #pragma once
 
+#include "tests/support/LoopbackListener.h"
+
 #include <string>
 #include <thread>
 
@@ -26,8 +28,7 @@ private:
 
     std::string address_;
     std::string trigger_;
-    int listening_ = -1;
-    int stopPipe_[2] = {-1, -1};
+    LoopbackListener listener_;
     std::thread thread_;
 };
 

@@ -72,52 +72,31 @@ DelayRelay::DelayRelay(std::string address, std::string upstream, std::chrono::m
       upstreamPort_(upstreamPort),
       delay_(delay),
       stallAt_(std::move(stallAt)),
-      cutAtText_(cutAtText)
+      cutAtText_(cutAtText),
+      listener_(address_, kListenPort, 64)
 {
     for (std::size_t start = 0; start <= upstream.size();) {
         const std::size_t comma = std::min(upstream.find(',', start), upstream.size());
         upstreams_.push_back(upstream.substr(start, comma - start));
         start = comma + 1;
     }
-    if (pipe(stopPipe_) != 0)
+    if (!listener_.listening())
         return;
-    // Every socket closes on exec: a program under test may start Wine's server, which
-    // outlives it and would otherwise keep the relay's address taken.
-    const int socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const int yes = 1;
-    setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    const sockaddr_in local = endpoint(address_, kListenPort);
-    if (bind(socket, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0 || listen(socket, 64) != 0) {
-        close(socket);
-        return;
-    }
-    listening_ = socket;
     acceptor_ = std::thread([this] { acceptSessions(); });
 }
 
 DelayRelay::~DelayRelay()
 {
-    if (stopPipe_[1] >= 0)
-        (void)!write(stopPipe_[1], "x", 1);
+    listener_.stop();
     if (acceptor_.joinable())
         acceptor_.join();
     for (std::thread& session : sessions_)
         session.join();
-    for (int fd : {listening_, stopPipe_[0], stopPipe_[1]}) {
-        if (fd >= 0)
-            close(fd);
-    }
 }
 
 void DelayRelay::acceptSessions()
 {
-    while (true) {
-        pollfd waiting[] = {{listening_, POLLIN, 0}, {stopPipe_[0], POLLIN, 0}};
-        if (poll(waiting, 2, -1) <= 0 || waiting[1].revents != 0)
-            return;
-        const int client = accept4(listening_, nullptr, nullptr, SOCK_CLOEXEC);
-        if (client < 0)
-            continue;
+    for (int client = listener_.next(); client >= 0; client = listener_.next()) {
         const std::string& upstream = upstreams_[sessionCount_++ % upstreams_.size()];
         sessions_.emplace_back([this, client, upstream] { relaySession(client, upstream); });
     }
@@ -154,7 +133,7 @@ void DelayRelay::relaySession(int client, const std::string& upstreamAddress)
         }
         pollfd fds[] = {{directions[0].open ? client : -1, POLLIN, 0},
                         {directions[1].open ? server : -1, POLLIN, 0},
-                        {stopPipe_[0], POLLIN, 0}};
+                        {listener_.stopped(), POLLIN, 0}};
         if (ppoll(fds, 3, next ? &timeout : nullptr, nullptr) < 0 || fds[2].revents != 0)
             break;
         bool cut = false;

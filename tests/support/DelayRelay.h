@@ -3,6 +3,8 @@
 // given text, as a server that hangs would.
 #pragma once
 
+#include "tests/support/LoopbackListener.h"
+
 #include <chrono>
 #include <memory>
 #include <string>
@@ -26,7 +28,7 @@ public:
     DelayRelay& operator=(const DelayRelay&) = delete;
 
     // False when it could not listen.
-    bool listening() const { return listening_ >= 0; }
+    bool listening() const { return listener_.listening(); }
 
 private:
     void acceptSessions();
@@ -39,8 +41,7 @@ private:
     std::chrono::microseconds delay_;
     std::string stallAt_;
     bool cutAtText_;
-    int listening_ = -1;
-    int stopPipe_[2] = {-1, -1};
+    LoopbackListener listener_;
     std::thread acceptor_;
     std::vector<std::thread> sessions_;
 };

@@ -104,42 +104,22 @@ bool writeAll(int client, const std::string& bytes)
 }  // namespace
 
 FakeLoginServer::FakeLoginServer(std::string address, std::string method)
-    : address_(std::move(address)), method_(std::move(method))
+    : address_(std::move(address)), method_(std::move(method)), listener_(address_, kServerPort, 4)
 {
-    // Close-on-exec: the programs the test starts (Wine's server above all, which outlives
-    // them) must not inherit the listener and keep the address taken after the test.
-    listening_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const int yes = 1;
-    setsockopt(listening_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_port = htons(kServerPort);
-    inet_pton(AF_INET, address_.c_str(), &local.sin_addr);
-    if (bind(listening_, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0 ||
-        listen(listening_, 4) != 0)
+    if (!listener_.listening())
         ADD_FAILURE() << "the fake server cannot listen on " << address_ << ":" << kServerPort;
-    if (pipe2(stopPipe_, O_CLOEXEC) != 0)
-        ADD_FAILURE() << "no pipe for stopping the fake server";
     thread_ = std::thread([this] { serve(); });
 }
 
 FakeLoginServer::~FakeLoginServer()
 {
-    (void)write(stopPipe_[1], "x", 1);
+    listener_.stop();
     thread_.join();
-    for (int fd : {listening_, stopPipe_[0], stopPipe_[1]})
-        close(fd);
 }
 
 void FakeLoginServer::serve()
 {
-    for (;;) {
-        pollfd waitForClient[] = {{listening_, POLLIN, 0}, {stopPipe_[0], POLLIN, 0}};
-        if (poll(waitForClient, 2, -1) <= 0 || waitForClient[1].revents != 0)
-            return;
-        const int client = accept4(listening_, nullptr, nullptr, SOCK_CLOEXEC);
-        if (client < 0)
-            continue;
+    for (int client = listener_.next(); client >= 0; client = listener_.next()) {
         session(client);
         close(client);
     }

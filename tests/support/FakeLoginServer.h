@@ -3,6 +3,8 @@
 #pragma once
 
 #include <atomic>
+#include "tests/support/LoopbackListener.h"
+
 #include <string>
 #include <thread>
 
@@ -30,8 +32,7 @@ private:
 
     std::string address_;
     std::string method_;
-    int listening_ = -1;
-    int stopPipe_[2] = {-1, -1};
+    LoopbackListener listener_;
     std::atomic<int> switchesSent_{0};
     std::thread thread_;
 };
