@@ -171,17 +171,10 @@ private:
                 const std::lock_guard<std::mutex> guard(lock_);
                 // Once a session is lost, none takes another name: the list after the
                 // databases in flight stays untouched.
-                if (outcome_.end == RunEnd::SessionLost) {
-                    for (const std::string& name : batch)
-                        observer_.databaseNotReached(name);
-                    batch.clear();
-                    return;
-                }
-                if (stopRequested(batch)) {
-                    outcome_.end = outcome_.end == RunEnd::Completed ? RunEnd::Interrupted : outcome_.end;
-                    for (const std::string& name : batch)
-                        observer_.databaseNotReached(name);
-                    batch.clear();
+                if (outcome_.end == RunEnd::SessionLost || stopRequested(batch)) {
+                    if (outcome_.end == RunEnd::Completed)
+                        outcome_.end = RunEnd::Interrupted;
+                    notReached(batch);
                     return;
                 }
                 takeNames(batch);
@@ -251,8 +244,7 @@ private:
         std::vector<std::string> unsent(batch.begin() + static_cast<std::ptrdiff_t>(result.inFlight), batch.end());
         batch.resize(result.inFlight);
         lost(batch, result.lost->failure());
-        for (const std::string& name : unsent)
-            observer_.databaseNotReached(name);
+        notReached(unsent);
         return false;
     }
 
@@ -280,6 +272,14 @@ private:
         if (why.number == kDuplicateEntry)
             ++outcome_.alreadyPresent;
         observer_.databaseSkipped(name, why);
+    }
+
+    // Names taken for sending that no statement will be sent for.
+    void notReached(std::vector<std::string>& names)
+    {
+        for (const std::string& name : names)
+            observer_.databaseNotReached(name);
+        names.clear();
     }
 
     // The run's failure is the first session's loss; a later one only adds its databases.
