@@ -4,6 +4,7 @@
 #include "app/StartupChecks.h"
 #include "data/uDM.h"
 #include "platform/CodePage.h"
+#include "platform/FilePath.h"
 #include "platform/SharedLibrary.h"
 #include "platform/VirtualStore.h"
 #include "ui/win32/MainWindow.h"
@@ -29,7 +30,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         // Not elevated, the business application reads its per-user copy (UAC's
         // virtualisation) when there is one, and so does this window.
         const std::string file = platform::fileReadByLegacyProgram(app::kInstalledConfigurationFile);
-        ui::Win32MainWindow frmMain(DM, std::filesystem::path(std::u8string(file.begin(), file.end())));
+        ui::Win32MainWindow frmMain(DM, platform::pathFromUtf8(file));
         // Showing runs the start-up work, which may already have asked for the end; the
         // request takes effect in the loop.
         frmMain.show();

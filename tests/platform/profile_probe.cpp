@@ -2,6 +2,7 @@
 // readers: each line "file<TAB>section<TAB>key" on standard input gets one line out,
 // "F <hex>" (found), "D <hex>" (default), "M <hex>" (no file) or "U <problem>"
 // (unreadable), the value's UTF-8 bytes in hex. One start answers every question, so Wine starts once.
+#include "platform/FilePath.h"
 #include "platform/ProfileFile.h"
 #include "tests/platform/ProbeText.h"
 
@@ -31,7 +32,7 @@ std::string answer(const std::string& question)
     const std::vector<std::string> parts = fields(question);
     if (parts.size() != 3)
         return "? malformed question";
-    const std::filesystem::path file(std::u8string(parts[0].begin(), parts[0].end()));
+    const std::filesystem::path file = platform::pathFromUtf8(parts[0]);
     const platform::ProfileValue read = platform::readProfileString(file, parts[1], parts[2], kDefault);
     return probe_text::answer(read);
 }
