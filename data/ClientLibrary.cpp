@@ -39,12 +39,10 @@ std::unique_ptr<MysqlApi> resolveApi(const platform::SharedLibrary& library)
     resolve(library, "mysql_send_query", api->send_query);
     resolve(library, "mysql_read_query_result", api->read_query_result);
     resolve(library, "mysql_store_result", api->store_result);
-    resolve(library, "mysql_next_result", api->next_result);
     resolve(library, "mysql_free_result", api->free_result);
     resolve(library, "mysql_fetch_row", api->fetch_row);
     resolve(library, "mysql_fetch_lengths", api->fetch_lengths);
     resolve(library, "mysql_num_fields", api->num_fields);
-    resolve(library, "mysql_field_count", api->field_count);
     resolve(library, "mysql_affected_rows", api->affected_rows);
     resolve(library, "mysql_get_socket", api->get_socket);
     resolve(library, "mysql_errno", api->error_number);

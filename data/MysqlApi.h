@@ -19,12 +19,10 @@ struct MysqlApi {
     decltype(&::mysql_send_query) send_query = nullptr;
     decltype(&::mysql_read_query_result) read_query_result = nullptr;
     decltype(&::mysql_store_result) store_result = nullptr;
-    decltype(&::mysql_next_result) next_result = nullptr;
     decltype(&::mysql_free_result) free_result = nullptr;
     decltype(&::mysql_fetch_row) fetch_row = nullptr;
     decltype(&::mysql_fetch_lengths) fetch_lengths = nullptr;
     decltype(&::mysql_num_fields) num_fields = nullptr;
-    decltype(&::mysql_field_count) field_count = nullptr;
     decltype(&::mysql_affected_rows) affected_rows = nullptr;
     decltype(&::mysql_get_socket) get_socket = nullptr;
     decltype(&::mysql_errno) error_number = nullptr;
