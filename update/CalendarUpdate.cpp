@@ -32,13 +32,6 @@ std::size_t atLeastOne(std::size_t value)
     return value == 0 ? 1 : value;
 }
 
-// A failure of the program itself in a session's thread (no memory, no thread): the
-// session cannot go on, as if it had been lost.
-Failure programFailure(const std::exception& error)
-{
-    return Failure{std::nullopt, std::string("Program nemohl pokračovat: ") + error.what()};
-}
-
 // Reads qryTmp's list once, then hands its databases out to one or more sessions, a
 // batch at a time in list order, and keeps the counts. Every count and every call of the
 // observer is made under one lock, so that sessions in other threads report one database
@@ -337,6 +330,16 @@ RunOutcome runCalendarUpdate(TDM& dm, const std::string& hostName, RunObserver& 
     if (std::optional<Failure> failure = connectToServer(dm, hostName))
         return endedEarly(RunEnd::NoConnection, std::move(*failure));
     return updateEveryDatabase(dm, observer, options);
+}
+
+Failure programFailure(const std::exception& error)
+{
+    return Failure{std::nullopt, std::string("Program nemohl pokračovat: ") + error.what()};
+}
+
+RunOutcome failedInItself(const std::exception& error)
+{
+    return endedEarly(RunEnd::SessionLost, programFailure(error));
 }
 
 }  // namespace update

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <exception>
 #include <functional>
 #include <optional>
 #include <string>
@@ -113,5 +114,11 @@ RunOutcome updateEveryDatabase(TDM& dm, RunObserver& observer, const RunOptions&
 // Both steps, for a front end without a window.
 RunOutcome runCalendarUpdate(TDM& dm, const std::string& hostName, RunObserver& observer,
                              const RunOptions& options = {});
+
+// A failure of the program itself while it worked on a server (no memory, no thread):
+// what was under way cannot go on, as if the session had been lost.
+Failure programFailure(const std::exception& error);
+// A run that the program itself could not carry through: ended as a lost session.
+RunOutcome failedInItself(const std::exception& error);
 
 }  // namespace update

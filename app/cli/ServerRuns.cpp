@@ -63,11 +63,8 @@ ServerResult updateServer(const Terminal& terminal, ConsoleOutput& output, const
     try {
         result.outcome = update::runCalendarUpdate(dm, host, report, options);
     } catch (const std::exception& error) {
-        // The program itself failed on this server (no memory, no thread): this server's
-        // failure, not the others'.
-        result.outcome = update::RunOutcome{};
-        result.outcome.end = update::RunEnd::SessionLost;
-        result.outcome.failure = update::Failure{std::nullopt, std::string("Program nemohl pokračovat: ") + error.what()};
+        // This server's failure, not the others'.
+        result.outcome = update::failedInItself(error);
     }
     result.interrupted = result.outcome.end == update::RunEnd::Interrupted;
     report.finished(result, exitStatusOf(result));
@@ -98,9 +95,7 @@ std::vector<ServerResult> updateServers(const Terminal& terminal, ConsoleOutput&
             try {
                 results[i] = updateServer(terminal, output, hosts[i], prefixLines, settings, reached);
             } catch (const std::exception& error) {
-                results[i].outcome.end = update::RunEnd::SessionLost;
-                results[i].outcome.failure =
-                    update::Failure{std::nullopt, std::string("Program nemohl pokračovat: ") + error.what()};
+                results[i].outcome = update::failedInItself(error);
             }
         }
     };
