@@ -318,8 +318,8 @@ PipelineResult Connection::executePipeline(const std::vector<std::string>& state
     for (const std::string& statement : statements)
         bytes.push_back(platform::utf8ToWindows1250(statement));
 
-    const auto loseSession = [&](std::size_t written) {
-        result.lost = std::make_shared<DatabaseError>(errorOf(api, handle_.get()));
+    const auto loseSession = [&](std::shared_ptr<const DatabaseError> error, std::size_t written) {
+        result.lost = std::move(error);
         result.inFlight = written - result.answers.size();
         disconnect();
         return result;
@@ -330,13 +330,13 @@ PipelineResult Connection::executePipeline(const std::vector<std::string>& state
             const std::string& statement = bytes[written];
             // A statement that failed to leave may have left in part: it is in flight too.
             if (api.send_query(handle_.get(), statement.data(), statement.size()) != 0)
-                return loseSession(written + 1);
+                return loseSession(std::make_shared<DatabaseError>(errorOf(api, handle_.get())), written + 1);
             ++written;
         }
         if (api.read_query_result(handle_.get()) != 0) {
             auto error = std::make_shared<DatabaseError>(errorOf(api, handle_.get()));
             if (error->sessionLost())
-                return loseSession(written);
+                return loseSession(std::move(error), written);
             result.answers.push_back(std::move(error));
             continue;
         }
