@@ -36,6 +36,8 @@ private:
         void operator()(void* handle) const noexcept;
     };
     SharedLibrary(void* handle, std::string fileName);
+    // The system's handle for `name`, or nullptr with the loader's reason.
+    static void* open(const std::string& name, std::string& reason);
 
     std::unique_ptr<void, Closer> handle_;
     std::string fileName_;

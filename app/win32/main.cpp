@@ -8,6 +8,7 @@
 #include "platform/SharedLibrary.h"
 #include "platform/VirtualStore.h"
 #include "ui/win32/MainWindow.h"
+#include "update/Texts.h"
 
 #include <windows.h>
 
@@ -21,7 +22,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     platform::restrictLibrarySearch();
     // Without the conversion every Czech text would turn into '?'.
     if (const auto missing = platform::windows1250Unavailable()) {
-        ui::showNoticeBox(std::string(app::kCodePageMissingNotice) + *missing, "CHYBA");
+        ui::showNoticeBox(std::string(app::kCodePageMissingNotice) + *missing, update::kNoticeCaptionError);
         return app::kExitCodePageMissing;
     }
 
@@ -37,7 +38,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         return frmMain.exec();
     } catch (const std::exception& error) {
         // Windows would not make the window: there is nowhere to work.
-        ui::showNoticeBox(error.what(), "CHYBA");
+        ui::showNoticeBox(error.what(), update::kNoticeCaptionError);
         return app::kExitNoGraphicalSession;
     }
 }
