@@ -2,6 +2,8 @@
 // Windows-1250 conversion itself is each system's own (CodePageWindows.cpp, CodePagePosix.cpp).
 #include "platform/CodePage.h"
 
+#include <utility>
+
 namespace platform {
 
 void appendUtf8(std::string& out, char32_t codePoint)
@@ -112,6 +114,74 @@ std::string markedTextToUtf8(std::string_view bytes)
     case TextEncoding::Unmarked: break;
     }
     return std::string(bytes);
+}
+
+std::size_t utf8SequenceLength(unsigned char lead)
+{
+    if (lead >= 0xC2 && lead <= 0xDF)
+        return 2;
+    if (lead >= 0xE0 && lead <= 0xEF)
+        return 3;
+    if (lead >= 0xF0 && lead <= 0xF4)
+        return 4;
+    return 1;
+}
+
+std::size_t utf16UnitsOfLead(unsigned char lead)
+{
+    if ((lead & 0xC0) == 0x80)
+        return 0;
+    return lead >= 0xF0 ? 2 : 1;
+}
+
+namespace {
+
+// The second byte of a sequence that shows it invalid whatever follows: an overlong form
+// (E0 80..9F, F0 80..8F), a surrogate (ED A0..BF) or beyond U+10FFFF (F4 90..BF).
+bool secondByteRulesItOut(unsigned char lead, unsigned char second)
+{
+    return (lead == 0xE0 && second < 0xA0) || (lead == 0xED && second >= 0xA0) || (lead == 0xF0 && second < 0x90) ||
+           (lead == 0xF4 && second >= 0x90);
+}
+
+// The length of the valid or invalid sequence at the start of `bytes` (never 0), and
+// whether it is valid. The end of `bytes` cuts a sequence short as a byte that cannot
+// continue it would: what it holds up to there is one invalid sequence.
+std::pair<std::size_t, bool> nextSequence(std::string_view bytes)
+{
+    const auto lead = static_cast<unsigned char>(bytes[0]);
+    if (lead < 0x80)
+        return {1, true};
+    const std::size_t length = utf8SequenceLength(lead);
+    if (length == 1)
+        return {1, false};
+    for (std::size_t i = 1; i < length; ++i) {
+        if (i == bytes.size())
+            return {i, false};
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        if ((byte & 0xC0) != 0x80)
+            return {i, false};
+        if (i == 1 && secondByteRulesItOut(lead, byte))
+            return {2, false};
+    }
+    return {length, true};
+}
+
+}  // namespace
+
+std::string utf8AsWindowsDecodesIt(std::string_view bytes)
+{
+    std::string text;
+    text.reserve(bytes.size());
+    while (!bytes.empty()) {
+        const auto [length, valid] = nextSequence(bytes);
+        if (valid)
+            text.append(bytes.substr(0, length));
+        else
+            appendUtf8(text, U'\uFFFD');
+        bytes.remove_prefix(length);
+    }
+    return text;
 }
 
 bool fitsWindows1250(std::string_view text)
