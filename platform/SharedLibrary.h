@@ -49,6 +49,13 @@ private:
 // thing in main; false when the system refused. Elsewhere it does nothing.
 bool restrictLibrarySearch();
 
+// Windows: removes from the environment the variables that make the client library load
+// code of someone else's choosing: LIBMYSQL_PLUGINS (plugins it loads as it starts) and
+// MARIADB_PLUGIN_DIR (the folder those and login methods come from). Called first thing
+// in main, before any thread exists that could read the environment meanwhile. Elsewhere
+// it does nothing: there the library is the system's, read as every client of it reads it.
+void forgetLibraryLoadingVariables();
+
 // The folder holding the running program's file.
 std::filesystem::path programFolder();
 

@@ -30,6 +30,8 @@ bool restrictLibrarySearch()
     return true;
 }
 
+void forgetLibraryLoadingVariables() {}
+
 std::filesystem::path programFolder()
 {
     std::error_code error;

@@ -5,6 +5,9 @@
 
 #include <windows.h>
 
+#include <cstdlib>
+#include <string>
+
 #include <vector>
 
 namespace platform {
@@ -53,6 +56,18 @@ bool restrictLibrarySearch()
         return true;
     SetDllDirectoryW(L"");
     return false;
+}
+
+void forgetLibraryLoadingVariables()
+{
+    // The library's other variables name option files, which it reads only when asked
+    // to (this program never does), and ports and a password, which load nothing.
+    for (const wchar_t* name : {L"LIBMYSQL_PLUGINS", L"MARIADB_PLUGIN_DIR"}) {
+        // The C runtime keeps a copy of the environment, which the library reads (both
+        // use msvcrt.dll); "NAME=" takes the variable out of it and out of Windows' block.
+        _wputenv((std::wstring(name) + L"=").c_str());
+        SetEnvironmentVariableW(name, nullptr);
+    }
 }
 
 std::filesystem::path programFolder()

@@ -20,6 +20,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     // Before anything can load a DLL: none from the current folder or PATH.
     platform::restrictLibrarySearch();
+    platform::forgetLibraryLoadingVariables();
     // Without the conversion every Czech text would turn into '?'.
     if (const auto missing = platform::windows1250Unavailable()) {
         ui::showNoticeBox(std::string(app::kCodePageMissingNotice) + *missing, update::kNoticeCaptionError);

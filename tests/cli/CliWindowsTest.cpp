@@ -137,6 +137,25 @@ TEST_F(WindowsLibrarySearch, PlantedClientLibraryIsNotLoadedAndTheRunWorks)
     }
 }
 
+// The client library's own variables name a plugin to load as it starts and the folder
+// to load it from; on Windows the program takes neither, and the run works.
+TEST_F(WindowsLibrarySearch, ClientLibraryVariablesLoadNoDllAndTheRunWorks)
+{
+    createTenant(admin, "firma_a", CalendarTable::WithKey);
+    const fs::path folder = freshFolder("plugin-variables");
+    const fs::path marker = plant(folder, "evilplug.dll");
+    ChildOptions options;
+    options.environment.emplace("MARIADB_PLUGIN_DIR", windowsPath(folder));
+    options.environment.emplace("LIBMYSQL_PLUGINS", "evilplug");
+
+    const Result result = runUnderWine(kCliProgram, {"--host", "127.0.0.1"}, options);
+
+    EXPECT_EQ(result.exitStatus, 0) << joined(result.err);
+    EXPECT_NE(std::find(result.out.begin(), result.out.end(), "firma_a: aktualizována"), result.out.end())
+        << joined(result.out);
+    EXPECT_FALSE(fs::exists(marker)) << "the DLL the variables name was loaded";
+}
+
 TEST(WindowsLoginMethod, UnknownMethodLoadsNoDllAndFailsWithTheLibrarysError)
 {
     FakeLoginServer server(kFakeServerAddress, "evilplug");

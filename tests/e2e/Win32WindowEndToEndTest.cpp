@@ -14,6 +14,8 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -36,6 +38,14 @@ constexpr int kWindowBackgroundX = 20;
 constexpr int kWindowBackgroundY = kOuterHeight - 12;
 constexpr int kNoticeQuietX = 10;
 constexpr int kNoticeQuietY = 30;
+
+// A file of this machine as a Windows program names it: drive Z: is the root.
+std::string windowsPath(const std::filesystem::path& path)
+{
+    std::string text = "Z:" + path.string();
+    std::replace(text.begin(), text.end(), '/', '\\');
+    return text;
+}
 
 QProcessEnvironment wineEnvironment(QProcessEnvironment environment)
 {
@@ -99,12 +109,15 @@ protected:
     void configureServer(const std::string& address) { writeConfiguration(kConfiguration, address); }
 
     // Started from `currentFolder` when one is given, with `pathFolder` (a Windows path)
-    // in front of PATH.
-    void startProgram(const std::filesystem::path& currentFolder = {}, const std::string& pathFolder = {})
+    // in front of PATH and `variables` in its environment.
+    void startProgram(const std::filesystem::path& currentFolder = {}, const std::string& pathFolder = {},
+                      const std::vector<std::pair<QString, QString>>& variables = {})
     {
         QProcessEnvironment environment = wineEnvironment(x.environment());
         if (!pathFolder.empty())
             environment.insert("WINEPATH", QString::fromStdString(pathFolder));
+        for (const auto& [name, value] : variables)
+            environment.insert(name, value);
         program.setProcessEnvironment(environment);
         if (!currentFolder.empty())
             program.setWorkingDirectory(QString::fromStdString(currentFolder.string()));
@@ -137,28 +150,31 @@ TEST_F(WindowsEndToEnd, ReachableServerIsUpdatedWithoutAnyInput)
     expectEndedNormally();
 }
 
-// A libmysql41.dll in the current folder and on PATH (one that leaves a marker file when
-// loaded) is not the window program's client library: the run works with its own.
-TEST_F(WindowsEndToEnd, PlantedClientLibraryIsNotLoaded)
+// A libmysql41.dll in the current folder and on PATH, and a plugin that the client
+// library's variables name (each a DLL that leaves a marker file when loaded), are not
+// loaded by the window program: the run works with its own library.
+TEST_F(WindowsEndToEnd, PlantedLibrariesAreNotLoaded)
 {
-    const std::filesystem::path current = std::filesystem::path(PLANTED_DIR) / "current";
-    const std::filesystem::path onPath = std::filesystem::path(PLANTED_DIR) / "path";
-    for (const std::filesystem::path& folder : {current, onPath}) {
-        std::filesystem::remove_all(folder);
-        std::filesystem::create_directories(folder);
-        std::filesystem::copy_file(PLANTED_DLL, folder / "libmysql41.dll");
+    const std::filesystem::path planted = PLANTED_DIR;
+    const std::filesystem::path current = planted / "current";
+    const std::filesystem::path onPath = planted / "path";
+    const std::filesystem::path named = planted / "variables";
+    const std::filesystem::path dlls[] = {current / "libmysql41.dll", onPath / "libmysql41.dll", named / "evilplug.dll"};
+    for (const std::filesystem::path& dll : dlls) {
+        std::filesystem::remove_all(dll.parent_path());
+        std::filesystem::create_directories(dll.parent_path());
+        std::filesystem::copy_file(PLANTED_DLL, dll);
     }
-    std::string pathFolder = "Z:" + onPath.string();
-    std::replace(pathFolder.begin(), pathFolder.end(), '/', '\\');
     configureServer("127.0.0.1");
-    startProgram(current, pathFolder);
+    startProgram(current, windowsPath(onPath),
+                 {{"MARIADB_PLUGIN_DIR", QString::fromStdString(windowsPath(named))}, {"LIBMYSQL_PLUGINS", "evilplug"}});
 
     const QString notice = x.waitForWindow("OK");
     expectRowsInEveryTenant();
     dismiss(notice, "OK");
     expectEndedNormally();
-    for (const std::filesystem::path& folder : {current, onPath})
-        EXPECT_FALSE(std::filesystem::exists(folder / "libmysql41.dll.loaded")) << folder << ": the planted DLL was loaded";
+    for (const std::filesystem::path& dll : dlls)
+        EXPECT_FALSE(std::filesystem::exists(dll.string() + ".loaded")) << dll << ": the planted DLL was loaded";
 }
 
 TEST_F(WindowsEndToEnd, UnreachableServerShowsTheWindowWhereATypedAddressWorks)
