@@ -56,6 +56,10 @@ bool restrictLibrarySearch();
 // it does nothing: there the library is the system's, read as every client of it reads it.
 void forgetLibraryLoadingVariables();
 
+// Where loadFirst looks for a bare name: the program's folder on Windows; empty where
+// the system's loader searches its own folders.
+std::filesystem::path folderOfBareLibraryNames();
+
 // The folder holding the running program's file.
 std::filesystem::path programFolder();
 

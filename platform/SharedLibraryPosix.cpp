@@ -32,6 +32,11 @@ bool restrictLibrarySearch()
 
 void forgetLibraryLoadingVariables() {}
 
+std::filesystem::path folderOfBareLibraryNames()
+{
+    return {};
+}
+
 std::filesystem::path programFolder()
 {
     std::error_code error;

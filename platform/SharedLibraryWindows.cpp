@@ -70,6 +70,11 @@ void forgetLibraryLoadingVariables()
     }
 }
 
+std::filesystem::path folderOfBareLibraryNames()
+{
+    return programFolder();
+}
+
 std::filesystem::path programFolder()
 {
     std::vector<wchar_t> buffer(MAX_PATH);

@@ -121,7 +121,7 @@ protected:
         program.setProcessEnvironment(environment);
         if (!currentFolder.empty())
             program.setWorkingDirectory(QString::fromStdString(currentFolder.string()));
-        program.start(WINE_RUN, {WINDOWS_PROGRAM});
+        program.start(WINE_RUN, {programFile});
         ASSERT_TRUE(program.waitForStarted(kPatienceMs));
     }
 
@@ -134,6 +134,20 @@ protected:
     }
 
     void focusMainWindow(const QString& window) { x.click(window, kWindowBackgroundX, kWindowBackgroundY); }
+
+    // What the notice titled `title` says: its words as Windows holds them, asked in the
+    // same prefix and display.
+    std::string noticeText(const QString& title)
+    {
+        QProcess probe;
+        probe.setProcessEnvironment(wineEnvironment(x.environment()));
+        probe.start(WINE_RUN, {WINDOWS_PROBE, "notice", title});
+        EXPECT_TRUE(probe.waitForFinished(5 * kPatienceMs));
+        return probe.readAllStandardOutput().toStdString();
+    }
+
+    // The program started, as a Windows path or a file of this machine.
+    QString programFile = WINDOWS_PROGRAM;
 };
 
 TEST_F(WindowsEndToEnd, ReachableServerIsUpdatedWithoutAnyInput)
@@ -175,6 +189,32 @@ TEST_F(WindowsEndToEnd, PlantedLibrariesAreNotLoaded)
     expectEndedNormally();
     for (const std::filesystem::path& dll : dlls)
         EXPECT_FALSE(std::filesystem::exists(dll.string() + ".loaded")) << dll << ": the planted DLL was loaded";
+}
+
+// Copied into a folder of its own without the client library (as from a ZIP, or opened
+// inside it): the start-up run is silent, as for any failed connect, and the start button
+// names the missing library and where it was looked for, instead of blaming the connection.
+TEST_F(WindowsEndToEnd, MissingClientLibraryIsNamedWithWhereItWasLookedFor)
+{
+    const std::filesystem::path folder = NO_LIBRARY_DIR;
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    std::filesystem::copy_file(WINDOWS_PROGRAM, folder / "calendar-import.exe");
+    programFile = QString::fromStdString((folder / "calendar-import.exe").string());
+    configureServer("127.0.0.1");
+    startProgram();
+
+    const QString window = x.waitForWindow("Import");
+    EXPECT_TRUE(x.visibleWindows("CHYBA").isEmpty());
+    focusMainWindow(window);
+    x.keys({"Return"});
+    const QString failure = x.waitForWindow("CHYBA");
+    x.screenshot("windows-7-press-without-client-library-notice");
+    EXPECT_EQ(noticeText("CHYBA"), "Klientská knihovna MySQL chybí nebo ji nejde načíst.\nHledána ve složce programu " +
+                                       windowsPath(folder) + " jako libmysql41.dll nebo libmysql.dll.\n");
+    dismiss(failure, "CHYBA");
+    EXPECT_EQ(x.visibleWindows("Import").size(), 1) << "the failure does not end the program";
+    EXPECT_TRUE(calendarRows(admin, "firma_a").empty());
 }
 
 TEST_F(WindowsEndToEnd, UnreachableServerShowsTheWindowWhereATypedAddressWorks)

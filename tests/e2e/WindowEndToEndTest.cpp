@@ -89,6 +89,28 @@ TEST_F(EndToEnd, UnreachableServerShowsTheWindowWhereATypedAddressWorks)
     expectEndedNormally();
 }
 
+// On a machine without the client library the start-up run is silent, as for any failed
+// connect, and the start button's "CHYBA" notice follows (its words, which name the
+// library and where it was looked for, are checked in the window's own tests: Qt lets no
+// tool read them from outside on Linux).
+TEST_F(EndToEnd, WithoutTheClientLibraryTheWindowAppearsAndTheStartButtonFails)
+{
+    configureServer("127.0.0.1");
+    program.setProcessEnvironment(x.environment());
+    program.start(WITHOUT_CLIENT_LIBRARY, {WITH_CONFIGURATION, QString::fromStdString(configuration.string()), PROGRAM});
+    ASSERT_TRUE(program.waitForStarted(kPatienceMs));
+
+    const QString window = x.waitForWindow("Import");
+    EXPECT_TRUE(x.visibleWindows("CHYBA").isEmpty());
+    x.keys(window, {"Return"});
+    const QString failure = x.waitForWindow("CHYBA");
+    x.screenshot("7-press-without-client-library-notice");
+    x.keys(failure, {"Return"});
+    x.waitUntilGone("CHYBA");
+    EXPECT_EQ(x.visibleWindows("Import").size(), 1) << "the failure does not end the program";
+    EXPECT_TRUE(calendarRows(admin, "firma_a").empty());
+}
+
 // Started where there is no display at all, or a display that is not there: the program
 // says what it needs and what does the job in a terminal, and ends with its own status.
 TEST(WithoutDisplay, SaysWhatItNeedsAndEndsWithItsOwnStatus)

@@ -4,6 +4,10 @@
 //   windows_probe load FILE      loads FILE by full path; prints 1 when it loaded
 //   windows_probe resources FILE the version information, the icon's sizes and the
 //                                manifest that FILE carries, as Windows reads them
+//   windows_probe notice TITLE   the texts of the window titled TITLE (a message box's
+//                                words), one static control after another
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 #include <cstdio>
@@ -76,6 +80,32 @@ int showResources(const wchar_t* file)
     return 0;
 }
 
+BOOL CALLBACK printStaticText(HWND control, LPARAM)
+{
+    wchar_t className[16] = {};
+    GetClassNameW(control, className, 16);
+    if (_wcsicmp(className, L"Static") != 0)
+        return TRUE;
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+    if (!text.empty())
+        std::printf("%s\n", narrow(text.c_str()).c_str());
+    return TRUE;
+}
+
+int showNotice(const wchar_t* title)
+{
+    const HWND window = FindWindowW(nullptr, title);
+    if (!window) {
+        std::printf("no window\n");
+        return 1;
+    }
+    // The words as they are, line ends included: no "\r" added.
+    _setmode(_fileno(stdout), _O_BINARY);
+    EnumChildWindows(window, printStaticText, 0);
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t* argv[])
@@ -94,6 +124,8 @@ int wmain(int argc, wchar_t* argv[])
     }
     if (argc == 3 && std::wcscmp(argv[1], L"resources") == 0)
         return showResources(argv[2]);
-    std::fputs("usage: windows_probe acp | output-cp | load FILE | resources FILE\n", stderr);
+    if (argc == 3 && std::wcscmp(argv[1], L"notice") == 0)
+        return showNotice(argv[2]);
+    std::fputs("usage: windows_probe acp | output-cp | load FILE | resources FILE | notice TITLE\n", stderr);
     return 64;
 }
