@@ -2,9 +2,12 @@
 // xdotool against the test server: the run at start-up, and the window when the
 // configured server does not answer.
 #include "tests/e2e/WindowProgramTest.h"
+#include "data/uDM.h"
 #include "tests/support/AdminSession.h"
+#include "tests/support/LoopbackListener.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QRegularExpression>
 
@@ -38,6 +41,9 @@ constexpr int kWindowBackgroundX = 20;
 constexpr int kWindowBackgroundY = kOuterHeight - 12;
 constexpr int kNoticeQuietX = 10;
 constexpr int kNoticeQuietY = 30;
+
+// Accepts connections on the window program's port and never answers.
+constexpr char kStuckServer[] = "127.0.0.21";
 
 // A file of this machine as a Windows program names it: drive Z: is the root.
 std::string windowsPath(const std::filesystem::path& path)
@@ -215,6 +221,35 @@ TEST_F(WindowsEndToEnd, MissingClientLibraryIsNamedWithWhereItWasLookedFor)
     dismiss(failure, "CHYBA");
     EXPECT_EQ(x.visibleWindows("Import").size(), 1) << "the failure does not end the program";
     EXPECT_TRUE(calendarRows(admin, "firma_a").empty());
+}
+
+// A server that accepts the connection and never greets (a stuck server, a port that
+// belongs to another service): the start-up run gives up after the connect limit and the
+// window appears; the start button gives up as well, with the failure notice.
+TEST_F(WindowsEndToEnd, AServerThatNeverGreetsIsAFailedConnectAfterTheConnectLimit)
+{
+    LoopbackListener stuck(kStuckServer, 3306, 8);
+    ASSERT_TRUE(stuck.listening());
+    configureServer(kStuckServer);
+    const int limitMs = static_cast<int>(kConnectTimeoutSeconds) * 1000;
+
+    QElapsedTimer clock;
+    clock.start();
+    startProgram();
+    const QString window = x.waitForWindow("Import", limitMs + kBeyondTheLimitMs);
+    ASSERT_FALSE(window.isEmpty()) << "the program still waits for the server";
+    EXPECT_GE(clock.elapsed(), limitMs - 1000) << "the run gave up before the limit";
+    EXPECT_TRUE(x.visibleWindows("CHYBA").isEmpty());
+
+    focusMainWindow(window);
+    x.keys({"Return"});
+    clock.restart();
+    const QString failure = x.waitForWindow("CHYBA", limitMs + kBeyondTheLimitMs);
+    EXPECT_GE(clock.elapsed(), limitMs - 1000) << "the start button gave up before the limit";
+    x.screenshot("windows-8-press-stuck-server-notice-chyba");
+    EXPECT_EQ(noticeText("CHYBA"), "Nepodařilo se připojit k serveru !\n");
+    dismiss(failure, "CHYBA");
+    EXPECT_EQ(x.visibleWindows("Import").size(), 1) << "the failure does not end the program";
 }
 
 TEST_F(WindowsEndToEnd, UnreachableServerShowsTheWindowWhereATypedAddressWorks)

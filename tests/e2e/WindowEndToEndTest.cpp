@@ -1,10 +1,13 @@
 // The real program in a real X server, driven like a user with xdotool, against the test
 // server: the run at start-up, and the window when the configured server does not answer.
 #include "tests/e2e/WindowProgramTest.h"
+#include "data/uDM.h"
 #include "tests/support/AdminSession.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/LoopbackListener.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QProcess>
 
 #include <gtest/gtest.h>
@@ -19,6 +22,9 @@
 namespace {
 
 using namespace testing_support;
+
+// Accepts connections on the window program's port and never answers.
+constexpr char kStuckServer[] = "127.0.0.20";
 
 class EndToEnd : public WindowProgramTest {
 protected:
@@ -87,6 +93,34 @@ TEST_F(EndToEnd, UnreachableServerShowsTheWindowWhereATypedAddressWorks)
 
     x.keys(done, {"Return"});
     expectEndedNormally();
+}
+
+// A server that accepts the connection and never greets (a stuck server, a port that
+// belongs to another service): the start-up run gives up after the connect limit and the
+// window appears; the start button gives up as well, with the failure notice.
+TEST_F(EndToEnd, AServerThatNeverGreetsIsAFailedConnectAfterTheConnectLimit)
+{
+    LoopbackListener stuck(kStuckServer, 3306, 8);
+    ASSERT_TRUE(stuck.listening());
+    configureServer(kStuckServer);
+    const int limitMs = static_cast<int>(kConnectTimeoutSeconds) * 1000;
+
+    QElapsedTimer clock;
+    clock.start();
+    startProgram();
+    const QString window = x.waitForWindow("Import", limitMs + kBeyondTheLimitMs);
+    ASSERT_FALSE(window.isEmpty()) << "the program still waits for the server";
+    EXPECT_GE(clock.elapsed(), limitMs - 1000) << "the run gave up before the limit";
+    EXPECT_TRUE(x.visibleWindows("CHYBA").isEmpty());
+
+    x.keys(window, {"Return"});
+    clock.restart();
+    const QString failure = x.waitForWindow("CHYBA", limitMs + kBeyondTheLimitMs);
+    EXPECT_GE(clock.elapsed(), limitMs - 1000) << "the start button gave up before the limit";
+    x.screenshot("8-press-stuck-server-notice-chyba");
+    x.keys(failure, {"Return"});
+    x.waitUntilGone("CHYBA");
+    EXPECT_EQ(x.visibleWindows("Import").size(), 1) << "the failure does not end the program";
 }
 
 // On a machine without the client library the start-up run is silent, as for any failed

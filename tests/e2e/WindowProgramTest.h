@@ -15,6 +15,10 @@
 
 namespace testing_support {
 
+// How long the window program may take beyond its own limit to give up on a server that
+// accepts and never greets, on a loaded machine (Wine's start included).
+inline constexpr int kBeyondTheLimitMs = 40000;
+
 class WindowProgramTest : public ::testing::Test {
 protected:
     void SetUp() override

@@ -67,11 +67,11 @@ public:
     }
 
     // The one visible window titled `title`, once it is there.
-    QString waitForWindow(const QString& title) const
+    QString waitForWindow(const QString& title, int patienceMs = kPatienceMs) const
     {
         QElapsedTimer patience;
         patience.start();
-        while (patience.elapsed() < kPatienceMs) {
+        while (patience.elapsed() < patienceMs) {
             const QStringList windows = visibleWindows(title);
             if (windows.size() == 1)
                 return windows.front();
