@@ -4,7 +4,7 @@
 # (dpkg-dev and file for cpack's dependency list, lintian for the package test, openssl
 # for the certificates of the TLS test, libcli11-dev for the console's command line).
 PROJECT_PACKAGES=(
-  cmake ninja-build g++ pkg-config libxkbcommon-dev
+  cmake ninja-build g++ pkg-config libxkbcommon-dev libxcb1-dev
   qt6-base-dev libgl-dev
   libcli11-dev
   libmariadb3 libmariadb-dev openssl

@@ -4,6 +4,7 @@
 #include "tests/e2e/WindowProgramTest.h"
 #include "data/uDM.h"
 #include "tests/support/AdminSession.h"
+#include "tests/support/GeneralLog.h"
 #include "tests/support/LoopbackListener.h"
 
 #include <QCoreApplication>
@@ -143,11 +144,14 @@ protected:
 
     // What the notice titled `title` says: its words as Windows holds them, asked in the
     // same prefix and display.
-    std::string noticeText(const QString& title)
+    std::string noticeText(const QString& title) { return probe({"notice", title}); }
+
+    // The Windows helper's answer, asked in the same prefix and display.
+    std::string probe(const QStringList& arguments)
     {
         QProcess probe;
         probe.setProcessEnvironment(wineEnvironment(x.environment()));
-        probe.start(WINE_RUN, {WINDOWS_PROBE, "notice", title});
+        probe.start(WINE_RUN, QStringList{WINDOWS_PROBE} + arguments);
         EXPECT_TRUE(probe.waitForFinished(5 * kPatienceMs));
         return probe.readAllStandardOutput().toStdString();
     }
@@ -221,6 +225,44 @@ TEST_F(WindowsEndToEnd, MissingClientLibraryIsNamedWithWhereItWasLookedFor)
     dismiss(failure, "CHYBA");
     EXPECT_EQ(x.visibleWindows("Import").size(), 1) << "the failure does not end the program";
     EXPECT_TRUE(calendarRows(admin, "firma_a").empty());
+}
+
+// One run at a time in a session: a second start while the first is showing its notice
+// ends at once and writes nothing, so that a table without a key gets its rows once.
+TEST_F(WindowsEndToEnd, ASecondStartWhileTheFirstRunsWritesNothing)
+{
+    configureServer("127.0.0.1");
+    startProgram();
+    const QString notice = x.waitForWindow("OK");
+    expectRowsInEveryTenant();
+
+    expectSecondStartEndsAtOnce(WINE_RUN, {WINDOWS_PROGRAM});
+    expectRowsInEveryTenant();
+    EXPECT_EQ(x.visibleWindows("OK").size(), 1);
+
+    dismiss(notice, "OK");
+    expectEndedNormally();
+}
+
+// A second start while the first one's window waits for an address: it opens no session
+// at all (the configured server now answers) and brings the first window to the front.
+TEST_F(WindowsEndToEnd, ASecondStartOpensNoSessionAndBringsTheWindowToTheFront)
+{
+    configureServer("127.0.0.2");
+    startProgram();
+    x.waitForWindow("Import");
+    // Minimised, so that it is not at the front; Windows' own view of the front is asked,
+    // since Wine gives the X keyboard to no window of its own while another program has it.
+    probe({"minimise", "Import"});
+    ASSERT_NE(probe({"foreground"}), "Import\n");
+
+    configureServer("127.0.0.1");
+    const GeneralLog log;
+    expectSecondStartEndsAtOnce(WINE_RUN, {WINDOWS_PROGRAM});
+    EXPECT_EQ(probe({"foreground"}), "Import\n") << "the first window is not at the front, restored";
+    EXPECT_TRUE(log.commandsSinceStart().empty()) << "the second start reached the server";
+    EXPECT_TRUE(calendarRows(admin, "firma_a").empty());
+    EXPECT_EQ(x.visibleWindows("Import").size(), 1);
 }
 
 // A server that accepts the connection and never greets (a stuck server, a port that

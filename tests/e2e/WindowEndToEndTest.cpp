@@ -4,6 +4,7 @@
 #include "data/uDM.h"
 #include "tests/support/AdminSession.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/GeneralLog.h"
 #include "tests/support/LoopbackListener.h"
 
 #include <QCoreApplication>
@@ -93,6 +94,42 @@ TEST_F(EndToEnd, UnreachableServerShowsTheWindowWhereATypedAddressWorks)
 
     x.keys(done, {"Return"});
     expectEndedNormally();
+}
+
+// One run at a time in a session: a second start while the first is showing its notice
+// ends at once and writes nothing, so that a table without a key gets its rows once.
+TEST_F(EndToEnd, ASecondStartWhileTheFirstRunsWritesNothing)
+{
+    configureServer("127.0.0.1");
+    startProgram();
+    const QString notice = x.waitForWindow("OK");
+    expectRowsInEveryTenant();
+
+    expectSecondStartEndsAtOnce(WITH_CONFIGURATION, {QString::fromStdString(configuration.string()), PROGRAM});
+    expectRowsInEveryTenant();
+    EXPECT_EQ(x.visibleWindows("OK").size(), 1);
+
+    x.keys(notice, {"Return"});
+    expectEndedNormally();
+}
+
+// A second start while the first one's window waits for an address: it opens no session
+// at all (the configured server now answers) and brings the first window to the front.
+TEST_F(EndToEnd, ASecondStartOpensNoSessionAndBringsTheWindowToTheFront)
+{
+    configureServer("127.0.0.2");
+    startProgram();
+    const QString window = x.waitForWindow("Import");
+    x.run("xdotool", {"windowfocus", "--sync", x.run("xdotool", {"search", "--maxdepth", "0", ""}).trimmed()});
+    ASSERT_NE(x.run("xdotool", {"getwindowfocus"}).trimmed(), window.trimmed());
+
+    configureServer("127.0.0.1");
+    const GeneralLog log;
+    expectSecondStartEndsAtOnce(WITH_CONFIGURATION, {QString::fromStdString(configuration.string()), PROGRAM});
+    EXPECT_TRUE(x.waitForFocus(window)) << "the first window is not at the front";
+    EXPECT_TRUE(log.commandsSinceStart().empty()) << "the second start reached the server";
+    EXPECT_TRUE(calendarRows(admin, "firma_a").empty());
+    EXPECT_EQ(x.visibleWindows("Import").size(), 1);
 }
 
 // A server that accepts the connection and never greets (a stuck server, a port that

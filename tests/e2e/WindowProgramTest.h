@@ -55,6 +55,25 @@ protected:
         EXPECT_EQ(program.exitCode(), 0);
     }
 
+    // A second start of the program in the same session, with the same environment:
+    // it ends at once, with 0, whatever the configuration file says.
+    void expectSecondStartEndsAtOnce(const QString& launcher, const QStringList& arguments)
+    {
+        QProcess second;
+        second.setProcessEnvironment(program.processEnvironment());
+        second.setWorkingDirectory(program.workingDirectory());
+        second.start(launcher, arguments);
+        ASSERT_TRUE(second.waitForStarted(kPatienceMs));
+        const bool ended = second.waitForFinished(kPatienceMs);
+        if (!ended) {
+            second.kill();
+            second.waitForFinished(kPatienceMs);
+        }
+        ASSERT_TRUE(ended) << "the second start runs beside the first";
+        EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(second.exitCode(), 0);
+    }
+
     void expectRowsInEveryTenant()
     {
         for (const char* tenant : {"firma_a", "firma_b"}) {

@@ -81,6 +81,19 @@ public:
         return {};
     }
 
+    // Waits until the keyboard is in `window` (or a window inside it); whether it got there.
+    bool waitForFocus(const QString& window) const
+    {
+        QElapsedTimer patience;
+        patience.start();
+        while (patience.elapsed() < kPatienceMs) {
+            if (run("xdotool", {"getwindowfocus"}).trimmed() == window.trimmed())
+                return true;
+            QThread::msleep(50);
+        }
+        return false;
+    }
+
     void waitUntilGone(const QString& title) const
     {
         QElapsedTimer patience;

@@ -6,6 +6,9 @@
 //                                manifest that FILE carries, as Windows reads them
 //   windows_probe notice TITLE   the texts of the window titled TITLE (a message box's
 //                                words), one static control after another
+//   windows_probe minimise TITLE minimises the window titled TITLE
+//   windows_probe foreground     the title of the window at the front ("(minimised)" after
+//                                it when it is), or "none"
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
@@ -106,6 +109,33 @@ int showNotice(const wchar_t* title)
     return 0;
 }
 
+// Minimises the window titled `title`, as its taskbar button would.
+int minimise(const wchar_t* title)
+{
+    const HWND window = FindWindowW(nullptr, title);
+    if (!window) {
+        std::printf("no window\n");
+        return 1;
+    }
+    ShowWindow(window, SW_MINIMIZE);
+    return IsIconic(window) ? 0 : 1;
+}
+
+// The title of the window at the front, and whether it is minimised.
+int showForeground()
+{
+    _setmode(_fileno(stdout), _O_BINARY);
+    const HWND window = GetForegroundWindow();
+    if (!window) {
+        std::printf("none\n");
+        return 0;
+    }
+    std::wstring title(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    title.resize(static_cast<std::size_t>(GetWindowTextW(window, title.data(), static_cast<int>(title.size()))));
+    std::printf("%s%s\n", narrow(title.c_str()).c_str(), IsIconic(window) ? " (minimised)" : "");
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t* argv[])
@@ -126,6 +156,12 @@ int wmain(int argc, wchar_t* argv[])
         return showResources(argv[2]);
     if (argc == 3 && std::wcscmp(argv[1], L"notice") == 0)
         return showNotice(argv[2]);
-    std::fputs("usage: windows_probe acp | output-cp | load FILE | resources FILE | notice TITLE\n", stderr);
+    if (argc == 3 && std::wcscmp(argv[1], L"minimise") == 0)
+        return minimise(argv[2]);
+    if (argc == 2 && std::wcscmp(argv[1], L"foreground") == 0)
+        return showForeground();
+    std::fputs("usage: windows_probe acp | output-cp | load FILE | resources FILE | notice TITLE | minimise TITLE | "
+               "foreground\n",
+               stderr);
     return 64;
 }
