@@ -25,7 +25,7 @@ WINDOWS_PACKAGES=(
   cmake ninja-build libcli11-dev
   mingw-w64 gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix
   wine wine64 fonts-wine nsis dpkg-dev locales
-  librsvg2-bin icoutils
+  librsvg2-bin icoutils osslsigncode
 )
 
 # Installs the packages that are not installed yet. The database server's package must
