@@ -4,6 +4,7 @@
 #include "tests/e2e/WindowProgramTest.h"
 #include "data/uDM.h"
 #include "tests/support/AdminSession.h"
+#include "tests/support/DelayRelay.h"
 #include "tests/support/GeneralLog.h"
 #include "tests/support/LoopbackListener.h"
 
@@ -15,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -45,6 +47,8 @@ constexpr int kNoticeQuietY = 30;
 
 // Accepts connections on the window program's port and never answers.
 constexpr char kStuckServer[] = "127.0.0.21";
+// The test server behind a relay that holds every piece back 20 ms each way.
+constexpr char kFarServer[] = "127.0.0.22";
 
 // A file of this machine as a Windows program names it: drive Z: is the root.
 std::string windowsPath(const std::filesystem::path& path)
@@ -263,6 +267,46 @@ TEST_F(WindowsEndToEnd, ASecondStartOpensNoSessionAndBringsTheWindowToTheFront)
     EXPECT_TRUE(log.commandsSinceStart().empty()) << "the second start reached the server";
     EXPECT_TRUE(calendarRows(admin, "firma_a").empty());
     EXPECT_EQ(x.visibleWindows("Import").size(), 1);
+}
+
+// The start-up run on a server 20 ms away (each way), with a few hundred tenants: the
+// window sends the same statements as the console's pipelined run, so it takes a few
+// times the console's --batch 100 time at most, not one round trip per database
+// (the console's --batch 1 time is measured beside it, to show which of the two it is).
+TEST_F(WindowsEndToEnd, RunOnAFarServerTakesAFewTimesTheConsolesBatchedRun)
+{
+    constexpr int kTenants = 300;
+    for (int i = 0; i < kTenants; ++i)
+        createTenant(admin, "daleko_" + std::to_string(i), CalendarTable::WithKey);
+    DelayRelay far(kFarServer, "127.0.0.1", std::chrono::milliseconds(20));
+    ASSERT_TRUE(far.listening());
+    configureServer(kFarServer);
+
+    QElapsedTimer clock;
+    clock.start();
+    startProgram();
+    const QString notice = x.waitForWindow("OK", 10 * kPatienceMs);
+    const qint64 windowMs = clock.elapsed();
+    ASSERT_FALSE(notice.isEmpty()) << "the run did not end";
+    dismiss(notice, "OK");
+    expectEndedNormally();
+
+    // The console after it: the same statements, every one refused as already there.
+    const auto consoleMs = [&](const QString& batch) {
+        QProcess console;
+        console.setProcessEnvironment(wineEnvironment(QProcessEnvironment::systemEnvironment()));
+        QElapsedTimer consoleClock;
+        consoleClock.start();
+        console.start(WINE_RUN, {QString(WINDOWS_PROGRAM).replace("calendar-import.exe", "calendar-import-cli.exe"),
+                                 "--host", kFarServer, "--batch", batch});
+        EXPECT_TRUE(console.waitForFinished(10 * kPatienceMs));
+        return consoleClock.elapsed();
+    };
+    const qint64 batchedMs = consoleMs("100");
+    const qint64 oneByOneMs = consoleMs("1");
+    EXPECT_LT(windowMs, 3 * batchedMs) << "too slow: the window's run took " << windowMs << " ms, the console's "
+                                       << batchedMs << " ms with --batch 100 and " << oneByOneMs
+                                       << " ms with --batch 1";
 }
 
 // A server that accepts the connection and never greets (a stuck server, a port that
