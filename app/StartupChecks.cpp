@@ -2,6 +2,7 @@
 #include "app/StartupChecks.h"
 
 #include "platform/CodePage.h"
+#include "update/Texts.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -67,7 +68,8 @@ int refuseWithoutWindows1250()
     const auto missing = platform::windows1250Unavailable();
     if (!missing)
         return 0;
-    QMessageBox::critical(nullptr, "CHYBA",
+    const std::string_view caption = update::kNoticeCaptionError;
+    QMessageBox::critical(nullptr, QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())),
                           QString::fromUtf8(kCodePageMissingNotice) +
                               QString::fromStdString(*missing));
     return kExitCodePageMissing;

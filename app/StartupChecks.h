@@ -7,6 +7,10 @@ namespace app {
 inline constexpr int kExitNoGraphicalSession = 69;  // as EX_UNAVAILABLE of sysexits.h
 inline constexpr int kExitCodePageMissing = 71;     // as EX_OSERR
 
+// The claim (platform::InstanceClaim) that keeps a second start of the window program in
+// the same session from running: it brings the running one's window to the front and ends.
+inline constexpr char kInstanceName[] = "calendar-import-window";
+
 // The start of the notice for kExitCodePageMissing; the reason follows.
 inline constexpr char kCodePageMissingNotice[] = "Kódování Windows-1250 není v tomto systému k dispozici: ";
 

@@ -3,6 +3,7 @@
 
 #include "data/DatabaseError.h"
 #include "data/MysqlApi.h"
+#include "platform/FilePath.h"
 
 #include <mutex>
 #include <optional>
@@ -106,8 +107,9 @@ std::shared_ptr<const ClientLibrary> ClientLibrary::acquire(const std::vector<st
     std::string failures;
     std::optional<platform::SharedLibrary> loaded = platform::SharedLibrary::loadFirst(names, &failures);
     if (!loaded)
-        throw ProgramError("Klientskou knihovnu MySQL nejde načíst: " +
-                           (failures.empty() ? std::string("není žádný název souboru") : failures));
+        throw ClientLibraryMissing("Klientskou knihovnu MySQL nejde načíst: " +
+                                       (failures.empty() ? std::string("není žádný název souboru") : failures),
+                                   {names, platform::utf8FromPath(platform::folderOfBareLibraryNames())});
 
     if (std::shared_ptr<const ClientLibrary> library = libraryInUse(*loaded))
         return library;  // `loaded` only raised the loader's count; it drops it again

@@ -180,7 +180,7 @@ Connection::Handle Connection::openSession()
     return handle;
 }
 
-// The window's session sets the connect timeout to 0 (no limit) and nothing else.
+// The time limits, the folder of login methods on Windows, and TLS when it is required.
 void Connection::applyOptions(st_mysql* handle)
 {
     const MysqlApi& api = library_->api();

@@ -49,7 +49,7 @@ public:
     // Lines "name=value"; the value of "Codepage" becomes the session's character set.
     std::vector<std::string> Properties;
 
-    // Settings only the console program changes; their defaults are the window's session.
+    // Settings the data module gives the window's session and the console program its own.
     // Seconds to wait for the server's address and its acceptance; 0: no limit.
     unsigned ConnectTimeout = 0;
     // Seconds to wait for any one answer of the server (its greeting included), or for a

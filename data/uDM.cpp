@@ -13,6 +13,8 @@ constexpr const char kCodePageProperty[] = "Codepage=cp1250";
 TDM::TDM()
 {
     conMain.Properties = {kCodePageProperty};
+    conMain.ConnectTimeout = kConnectTimeoutSeconds;
+    conMain.AnswerTimeout = kAnswerTimeoutSeconds;
 }
 
 bool TDM::OpenQuery(data::Query& query, const std::string& sql, data::Failure* whyNot)

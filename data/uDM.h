@@ -7,6 +7,18 @@
 
 #include <string>
 
+// The window's session waits at most this long to reach a server, its greeting included:
+// a server that has not greeted by then is stuck (or the port belongs to another service),
+// and the start-up run goes on to the window as for any failed connect.
+inline constexpr unsigned kConnectTimeoutSeconds = 10;
+// ... and at most this long for any one answer. A healthy but busy server can take long to
+// answer an INSERT: one waiting for a row lock ends with the server's own error 1205 after
+// its lock wait (innodb_lock_wait_timeout, 50 s unless the site changed it), and the
+// commit may then wait on a slow or saturated disk. Twice the lock wait leaves room for
+// both, so that the limit ends only a session whose server has stopped answering, not a
+// statement the server is still working on.
+inline constexpr unsigned kAnswerTimeoutSeconds = 120;
+
 class TDM {
 public:
     TDM();

@@ -41,7 +41,8 @@ set(CPACK_STRIP_FILES ON)
 # Nothing may be installed outside the package's own folder (the configuration file's
 # folder above all).
 set(CPACK_ERROR_ON_ABSOLUTE_INSTALL_DESTINATION ON)
-set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/windows-check-staging.cmake)
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/windows-check-staging.cmake
+                            ${CMAKE_CURRENT_LIST_DIR}/windows-sign-staging.cmake)
 
 # The installer: a 64-bit NSIS program (so it sees the 64-bit Program Files and registry
 # as the programs do), a Start-menu entry for the window program, no change to PATH, no
@@ -64,5 +65,11 @@ set(CPACK_NSIS_IGNORE_LICENSE_PAGE ON)
 set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS
     "  DeleteRegKey SHCTX 'Software\\\\${CPACK_PACKAGE_VENDOR}\\\\${CPACK_PACKAGE_INSTALL_REGISTRY_KEY}'
   DeleteRegKey /ifempty SHCTX 'Software\\\\${CPACK_PACKAGE_VENDOR}'")
+
+# "Apps" reads the uninstall key's NoModify and NoRepair as numbers; CPack's template
+# writes them as strings, so they are written again, as DWORDs, once the template is done.
+set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS
+    "  WriteRegDWORD SHCTX 'Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Uninstall\\\\${CPACK_PACKAGE_INSTALL_REGISTRY_KEY}' 'NoModify' 1
+  WriteRegDWORD SHCTX 'Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Uninstall\\\\${CPACK_PACKAGE_INSTALL_REGISTRY_KEY}' 'NoRepair' 1")
 
 include(CPack)

@@ -1,101 +1,10 @@
-// Windows-1250 conversion: iconv on Linux, the code page functions on Windows.
+// Conversion between UTF-8, UTF-16 and byte order marks: what both systems share. The
+// Windows-1250 conversion itself is each system's own (CodePageWindows.cpp, CodePagePosix.cpp).
 #include "platform/CodePage.h"
 
-#if defined(_WIN32)
-#include <windows.h>
-#else
-#include <iconv.h>
-#endif
-
-#include <array>
-#include <cerrno>
-#include <memory>
+#include <utility>
 
 namespace platform {
-
-namespace {
-
-constexpr char kDefaultCharacter = '?';
-
-#if defined(_WIN32)
-
-constexpr UINT kWindows1250 = 1250;
-
-std::wstring toWide(UINT codePage, std::string_view text)
-{
-    if (text.empty())
-        return {};
-    const int size = static_cast<int>(text.size());
-    const int length = MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(codePage, 0, text.data(), size, wide.data(), length);
-    return wide;
-}
-
-std::string fromWide(UINT codePage, std::wstring_view wide)
-{
-    if (wide.empty())
-        return {};
-    const int size = static_cast<int>(wide.size());
-    // No best fit: a character the code page lacks becomes the default character, never
-    // a look-alike that would name another database.
-    const DWORD flags = codePage == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
-    const char* defaultCharacter = codePage == CP_UTF8 ? nullptr : &kDefaultCharacter;
-    const int length = WideCharToMultiByte(codePage, flags, wide.data(), size, nullptr, 0, defaultCharacter, nullptr);
-    std::string text(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(codePage, flags, wide.data(), size, text.data(), length, defaultCharacter, nullptr);
-    return text;
-}
-
-#else
-
-// The bytes Windows-1250 leaves undefined; Windows maps each to the C1 control of the
-// same number and back.
-constexpr std::array<unsigned char, 5> kUndefinedBytes = {0x81, 0x83, 0x88, 0x90, 0x98};
-
-bool isUndefinedByte(unsigned char byte)
-{
-    for (unsigned char undefined : kUndefinedBytes)
-        if (byte == undefined)
-            return true;
-    return false;
-}
-
-constexpr const char kIconvWindows1250[] = "WINDOWS-1250";
-constexpr const char kIconvUtf8[] = "UTF-8";
-
-struct IconvCloser {
-    void operator()(void* descriptor) const noexcept { iconv_close(static_cast<iconv_t>(descriptor)); }
-};
-using Converter = std::unique_ptr<void, IconvCloser>;
-
-Converter openConverter(const char* to, const char* from)
-{
-    iconv_t descriptor = iconv_open(to, from);
-    return Converter(descriptor == reinterpret_cast<iconv_t>(-1) ? nullptr : descriptor);
-}
-
-// Converts what iconv can of `input` into `out` and returns how many bytes it used; it
-// stops at the first sequence the target lacks or the source does not hold.
-std::size_t convertPrefix(void* converter, std::string_view input, std::string& out)
-{
-    char* in = const_cast<char*>(input.data());
-    std::size_t inLeft = input.size();
-    std::array<char, 1024> buffer{};
-    while (inLeft > 0) {
-        char* outPtr = buffer.data();
-        std::size_t outLeft = buffer.size();
-        const std::size_t result = iconv(static_cast<iconv_t>(converter), &in, &inLeft, &outPtr, &outLeft);
-        out.append(buffer.data(), buffer.size() - outLeft);
-        if (result == static_cast<std::size_t>(-1) && errno != E2BIG)
-            break;
-    }
-    return input.size() - inLeft;
-}
-
-#endif
-
-}  // namespace
 
 void appendUtf8(std::string& out, char32_t codePoint)
 {
@@ -207,107 +116,73 @@ std::string markedTextToUtf8(std::string_view bytes)
     return std::string(bytes);
 }
 
-#if defined(_WIN32)
-
-std::wstring utf8ToWide(std::string_view text)
+std::size_t utf8SequenceLength(unsigned char lead)
 {
-    return toWide(CP_UTF8, text);
+    if (lead >= 0xC2 && lead <= 0xDF)
+        return 2;
+    if (lead >= 0xE0 && lead <= 0xEF)
+        return 3;
+    if (lead >= 0xF0 && lead <= 0xF4)
+        return 4;
+    return 1;
 }
 
-std::string wideToUtf8(std::wstring_view wide)
+std::size_t utf16UnitsOfLead(unsigned char lead)
 {
-    return fromWide(CP_UTF8, wide);
+    if ((lead & 0xC0) == 0x80)
+        return 0;
+    return lead >= 0xF0 ? 2 : 1;
 }
 
-std::string windows1250ToUtf8(std::string_view bytes)
+namespace {
+
+// The second byte of a sequence that shows it invalid whatever follows: an overlong form
+// (E0 80..9F, F0 80..8F), a surrogate (ED A0..BF) or beyond U+10FFFF (F4 90..BF).
+bool secondByteRulesItOut(unsigned char lead, unsigned char second)
 {
-    return fromWide(CP_UTF8, toWide(kWindows1250, bytes));
+    return (lead == 0xE0 && second < 0xA0) || (lead == 0xED && second >= 0xA0) || (lead == 0xF0 && second < 0x90) ||
+           (lead == 0xF4 && second >= 0x90);
 }
 
-std::string utf8ToWindows1250(std::string_view text)
+// The length of the valid or invalid sequence at the start of `bytes` (never 0), and
+// whether it is valid. The end of `bytes` cuts a sequence short as a byte that cannot
+// continue it would: what it holds up to there is one invalid sequence.
+std::pair<std::size_t, bool> nextSequence(std::string_view bytes)
 {
-    // Bytes that are not UTF-8 are replaced first, so that each becomes one '?'; so are
-    // characters beyond the basic plane, which Windows would turn into one '?' for each
-    // half of their surrogate pair.
-    std::string valid;
-    for (std::size_t i = 0; i < text.size();) {
-        const Utf8Character character = decodeUtf8(text.substr(i));
-        if (character.length == 0) {
-            valid += kDefaultCharacter;
-            ++i;
-        } else if (character.codePoint > 0xFFFF) {
-            valid += kDefaultCharacter;
-            i += character.length;
-        } else {
-            valid.append(text.substr(i, character.length));
-            i += character.length;
-        }
+    const auto lead = static_cast<unsigned char>(bytes[0]);
+    if (lead < 0x80)
+        return {1, true};
+    const std::size_t length = utf8SequenceLength(lead);
+    if (length == 1)
+        return {1, false};
+    for (std::size_t i = 1; i < length; ++i) {
+        if (i == bytes.size())
+            return {i, false};
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        if ((byte & 0xC0) != 0x80)
+            return {i, false};
+        if (i == 1 && secondByteRulesItOut(lead, byte))
+            return {2, false};
     }
-    return fromWide(kWindows1250, toWide(CP_UTF8, valid));
+    return {length, true};
 }
 
-std::optional<std::string> windows1250Unavailable()
-{
-    if (!IsValidCodePage(kWindows1250))
-        return std::string("Windows does not offer code page 1250 on this machine");
-    return std::nullopt;
-}
+}  // namespace
 
-#else
-
-std::string windows1250ToUtf8(std::string_view bytes)
+std::string utf8AsWindowsDecodesIt(std::string_view bytes)
 {
     std::string text;
-    Converter converter = openConverter(kIconvUtf8, kIconvWindows1250);
+    text.reserve(bytes.size());
     while (!bytes.empty()) {
-        const std::size_t used = converter ? convertPrefix(converter.get(), bytes, text) : 0;
-        bytes.remove_prefix(used);
-        if (bytes.empty())
-            break;
-        // iconv stopped at a byte it does not know: one of the five undefined bytes.
-        const auto byte = static_cast<unsigned char>(bytes.front());
-        if (isUndefinedByte(byte) || byte < 0x80)
-            appendUtf8(text, byte);
+        const auto [length, valid] = nextSequence(bytes);
+        if (valid)
+            text.append(bytes.substr(0, length));
         else
-            appendUtf8(text, U'\uFFFD');  // only without a converter
-        bytes.remove_prefix(1);
+            appendUtf8(text, U'\uFFFD');
+        bytes.remove_prefix(length);
     }
     return text;
 }
-
-std::string utf8ToWindows1250(std::string_view text)
-{
-    std::string bytes;
-    Converter converter = openConverter(kIconvWindows1250, kIconvUtf8);
-    while (!text.empty()) {
-        const std::size_t used = converter ? convertPrefix(converter.get(), text, bytes) : 0;
-        text.remove_prefix(used);
-        if (text.empty())
-            break;
-        const Utf8Character character = decodeUtf8(text);
-        if (character.length == 0) {
-            bytes += kDefaultCharacter;
-            text.remove_prefix(1);
-            continue;
-        }
-        const bool undefinedByte = character.codePoint < 0x100 && isUndefinedByte(static_cast<unsigned char>(character.codePoint));
-        if (character.codePoint < 0x80 || undefinedByte)
-            bytes += static_cast<char>(character.codePoint);
-        else
-            bytes += kDefaultCharacter;
-        text.remove_prefix(character.length);
-    }
-    return bytes;
-}
-
-std::optional<std::string> windows1250Unavailable()
-{
-    if (!openConverter(kIconvWindows1250, kIconvUtf8) || !openConverter(kIconvUtf8, kIconvWindows1250))
-        return std::string("the system's iconv cannot convert WINDOWS-1250 (glibc's gconv modules are missing)");
-    return std::nullopt;
-}
-
-#endif
 
 bool fitsWindows1250(std::string_view text)
 {

@@ -51,6 +51,23 @@ struct Utf8Character {
 };
 Utf8Character decodeUtf8(std::string_view text);
 
+// `bytes` decoded as Windows' own UTF-8 decoder (MultiByteToWideChar) decodes them, as
+// valid UTF-8 with one U+FFFD for each invalid sequence. An invalid sequence runs from its
+// first byte to the first byte that cannot continue it (which starts the next one) or to
+// the byte that shows it to be an overlong form, a surrogate or beyond U+10FFFF (which
+// belongs to it); the end of `bytes` cuts one short as such a byte would. (Wine's decoder
+// alone takes everything after a lead byte whose sequence would run past the end as part
+// of it, reading past its input's end; here the rule it keeps everywhere else holds.)
+std::string utf8AsWindowsDecodesIt(std::string_view bytes);
+
+// How many bytes a UTF-8 sequence with this first byte has in all, as that decoder counts:
+// 1 for ASCII and for a byte that starts none.
+std::size_t utf8SequenceLength(unsigned char lead);
+
+// The UTF-16 units of the character that starts with byte `lead` of valid UTF-8: 2 beyond
+// the basic plane, 0 for a continuation byte, else 1.
+std::size_t utf16UnitsOfLead(unsigned char lead);
+
 #if defined(_WIN32)
 // UTF-8 to and from UTF-16, the texts of Windows' W functions.
 std::wstring utf8ToWide(std::string_view text);

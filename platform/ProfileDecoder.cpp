@@ -53,9 +53,9 @@ std::string ProfileDecoder::takeDecodable(bool last)
     std::string text;
     switch (encoding_) {
     case TextEncoding::Unmarked: text.assign(ready); break;
-    case TextEncoding::Utf16le: text = utf8ToWindows1250(utf16leToUtf8(ready)); break;
-    case TextEncoding::Utf16be: text = utf8ToWindows1250(utf16beToUtf8(ready)); break;
-    case TextEncoding::Utf8: text = utf8ToWindows1250(ready); break;
+    case TextEncoding::Utf16le: text = utf16leToUtf8(ready); break;
+    case TextEncoding::Utf16be: text = utf16beToUtf8(ready); break;
+    case TextEncoding::Utf8: text = utf8AsWindowsDecodesIt(ready); break;
     }
     pending_.erase(0, complete);
     return text;
@@ -75,17 +75,17 @@ std::size_t ProfileDecoder::utf16Complete() const
 
 std::size_t ProfileDecoder::utf8Complete() const
 {
-    // Back up over continuation bytes to the last lead byte; keep it back if its
-    // sequence is not complete yet.
-    std::size_t start = pending_.size();
-    for (int back = 0; back < 4 && start > 0; ++back) {
-        const auto byte = static_cast<unsigned char>(pending_[--start]);
-        if ((byte & 0xC0) != 0x80) {
-            const std::size_t needed = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
-            return pending_.size() - start >= needed ? pending_.size() : start;
-        }
+    // A sequence whose length runs past the bytes read so far waits for the next piece:
+    // whether it is whole, cut off by a byte that cannot continue it, or cut short by the
+    // end of the file (which makes all that is left one invalid sequence) shows only then.
+    // Every byte that starts a sequence starts one wherever it stands, so only the last
+    // three bytes can hold such a start.
+    const std::size_t size = pending_.size();
+    for (std::size_t start = size > 3 ? size - 3 : 0; start < size; ++start) {
+        if (start + utf8SequenceLength(static_cast<unsigned char>(pending_[start])) > size)
+            return start;
     }
-    return pending_.size();
+    return size;
 }
 
 }  // namespace platform

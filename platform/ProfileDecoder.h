@@ -1,4 +1,4 @@
-// Turns a profile file's bytes, read in pieces, into the Windows-1250 text its rules read.
+// Turns a profile file's bytes, read in pieces, into the text its rules read.
 #pragma once
 
 #include "platform/CodePage.h"
@@ -9,14 +9,21 @@
 
 namespace platform {
 
-// A byte order mark at the start says UTF-16LE, UTF-16BE or UTF-8; anything else is
-// Windows-1250 already. A character split between two pieces waits for the second.
+// A byte order mark at the start says UTF-16LE, UTF-16BE or UTF-8: the text is then
+// decoded to UTF-8 as Windows decodes it (an unpaired surrogate or an invalid UTF-8
+// sequence becomes one U+FFFD). Without a mark the bytes are Windows-1250 text already and
+// stay as they are. A character split between two pieces waits for the second.
 class ProfileDecoder {
 public:
     // The text of `piece` and of what earlier pieces held back.
     std::string decode(std::string_view piece);
     // The text of what was held back; the file has ended.
     std::string finish();
+
+    // Whether the mark has been read yet (it has once decode returned text, and after
+    // finish), and whether there was one: the text is UTF-8 then, else Windows-1250.
+    bool encodingKnown() const noexcept { return encodingKnown_; }
+    bool marked() const noexcept { return encoding_ != TextEncoding::Unmarked; }
 
 private:
     void takeMark();

@@ -26,9 +26,11 @@ struct ProfileValue {
 // Reads one value the way the Windows profile function GetPrivateProfileStringA does:
 // section and key found without regard to ASCII case; blanks, tabs, vertical tabs, form
 // feeds and Ctrl-Z around names and values dropped; a NUL ends a name or a value; enclosing
-// quotes removed; at most kProfileValueMaxLength Windows-1250 bytes; lines of any length.
-// The file is Windows-1250, or UTF-16LE, UTF-16BE or UTF-8 after a byte order mark. It is
-// read in pieces, never held whole. Never blocks on a FIFO or device and never throws.
+// quotes removed; at most kProfileValueMaxLength UTF-16 units (bytes, in a file without a
+// mark); lines of any length. The file is Windows-1250, or UTF-16LE, UTF-16BE or UTF-8
+// after a byte order mark; the value comes back as Windows-1250 holds it ('?' for what it
+// lacks). It is read in pieces, never held whole. Never blocks on a FIFO or device and
+// never throws.
 // `defaultValue` is UTF-8.
 ProfileValue readProfileString(const std::filesystem::path& file, std::string_view section,
                                std::string_view key, std::string_view defaultValue);

@@ -1,5 +1,6 @@
-// The profile reader on Windows: Windows' own profile functions give the value; this side
-// tells a missing file from an unreadable one, and reads a path too long for them itself.
+// The profile reader on Windows: Windows' own profile functions give the value of a file
+// without a mark or with the UTF-16LE one; this side tells a missing file from an
+// unreadable one, and itself reads a file with another mark and a path too long for them.
 #include "platform/ProfileFile.h"
 
 #include "platform/CodePage.h"
@@ -16,11 +17,11 @@
 namespace platform {
 namespace {
 
-// Before the profile functions are asked: is the file missing, unreadable, or marked as
-// Unicode by a byte order mark in its first bytes.
+// Before the profile functions are asked: is the file missing, unreadable, and who reads
+// it, by the byte order mark in its first bytes.
 struct FileCheck {
     bool missing = false;
-    bool byteOrderMark = false;
+    ProfileReader reader = ProfileReader::SystemBytes;
     std::optional<std::string> problem;
 };
 
@@ -53,10 +54,8 @@ FileCheck checkFile(const std::filesystem::path& file)
     const HandleCloser closer{handle};
     std::array<char, 3> start{};
     DWORD count = 0;
-    if (ReadFile(handle, start.data(), static_cast<DWORD>(start.size()), &count, nullptr)) {
-        const std::string_view head(start.data(), count);
-        check.byteOrderMark = byteOrderMarkOf(head).encoding != TextEncoding::Unmarked;
-    }
+    if (ReadFile(handle, start.data(), static_cast<DWORD>(start.size()), &count, nullptr))
+        check.reader = profileReaderFor(std::string_view(start.data(), count));
     return check;
 }
 
@@ -119,8 +118,8 @@ std::optional<std::string> valueFromBytes(const std::filesystem::path& file, std
     return windows1250ToUtf8(value);
 }
 
-// A file with a mark is Unicode: the W function keeps its letters, where the A function
-// would take them through the system's code page and lose those it lacks.
+// A file with the UTF-16LE mark is Unicode: the W function keeps its letters, where the A
+// function would take them through the system's code page and lose those it lacks.
 std::optional<std::string> valueFromUnicode(const std::filesystem::path& file, std::string_view section,
                                             std::string_view key)
 {
@@ -168,13 +167,14 @@ ProfileValue readProfileString(const std::filesystem::path& file, std::string_vi
     if (check.missing)
         return defaultProfileValue(defaultValue, ProfileValue::Source::FileMissing);
     // The profile functions take no path of MAX_PATH characters or more: such a file is
-    // read here, by the rules that the differential test holds to theirs.
-    if (longPath)
+    // read here, by the rules that the differential test holds to theirs; so is a file
+    // with a mark they do not honour.
+    if (longPath || check.reader == ProfileReader::OwnRules)
         return readProfileFollowingRules(path, section, key, defaultValue);
     // Section and key are ASCII names; the profile functions take them in either form.
     const std::string sectionBytes = utf8ToWindows1250(section), keyBytes = utf8ToWindows1250(key);
-    const auto value = check.byteOrderMark ? valueFromUnicode(file, sectionBytes, keyBytes)
-                                           : valueFromBytes(file, sectionBytes, keyBytes);
+    const auto value = check.reader == ProfileReader::SystemUnicode ? valueFromUnicode(file, sectionBytes, keyBytes)
+                                                                    : valueFromBytes(file, sectionBytes, keyBytes);
     if (!value)
         return defaultProfileValue(defaultValue);
     return {ProfileValue::Source::File, *value, {}};

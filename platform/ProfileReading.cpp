@@ -7,6 +7,17 @@
 
 namespace platform {
 
+ProfileReader profileReaderFor(std::string_view firstBytes)
+{
+    switch (byteOrderMarkOf(firstBytes).encoding) {
+    case TextEncoding::Unmarked: return ProfileReader::SystemBytes;
+    case TextEncoding::Utf16le: return ProfileReader::SystemUnicode;
+    case TextEncoding::Utf8:
+    case TextEncoding::Utf16be: break;
+    }
+    return ProfileReader::OwnRules;
+}
+
 ProfileValue unreadableProfile(std::string problem)
 {
     return {ProfileValue::Source::Unreadable, {}, std::move(problem)};
@@ -22,21 +33,29 @@ ProfileValue readProfileFollowingRules(const std::filesystem::path& file, std::s
 {
     ProfileLookup lookup(section, key);
     ProfileDecoder decoder;
+    // The decoder's text: UTF-8 after a byte order mark, Windows-1250 without one.
+    const auto feed = [&](const std::string& text) {
+        if (decoder.encodingKnown() && decoder.marked())
+            lookup.reading(ProfileText::Utf8);
+        return lookup.feed(text);
+    };
     bool missing = false;
     bool more = true;
     const auto problem = readProfilePieces(file, missing, [&](std::string_view piece) {
-        more = lookup.feed(decoder.decode(piece));
+        more = feed(decoder.decode(piece));
         return more;
     });
     if (problem)
         return unreadableProfile(*problem);
     if (missing)
         return defaultProfileValue(defaultValue, ProfileValue::Source::FileMissing);
-    if (more && lookup.feed(decoder.finish()))
+    if (more && feed(decoder.finish()))
         lookup.finish();
     if (!lookup.value())
         return defaultProfileValue(defaultValue);
-    return {ProfileValue::Source::File, windows1250ToUtf8(*lookup.value()), {}};
+    // A Unicode file's value, like every other, as Windows-1250 holds it: '?' for what it lacks.
+    const std::string value = decoder.marked() ? utf8ToWindows1250(*lookup.value()) : *lookup.value();
+    return {ProfileValue::Source::File, windows1250ToUtf8(value), {}};
 }
 
 }  // namespace platform

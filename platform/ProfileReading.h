@@ -25,6 +25,18 @@ std::optional<std::string> readProfilePieces(const std::filesystem::path& file, 
 ProfileValue readProfileFollowingRules(const std::filesystem::path& file, std::string_view section,
                                        std::string_view key, std::string_view defaultValue);
 
+// Who reads a file on Windows, chosen by its first bytes. Windows' own profile functions
+// honour only the UTF-16LE mark: after a UTF-8 mark they would read the file as the code
+// page's text, the mark part of the first line (so a section named there is lost), and a
+// UTF-16BE file as text of no use at all; both would give the default in silence, where
+// the configured address was meant. So:
+enum class ProfileReader {
+    SystemBytes,    // no mark: GetPrivateProfileStringA, the bytes are Windows-1250
+    SystemUnicode,  // the UTF-16LE mark: GetPrivateProfileStringW
+    OwnRules,       // the UTF-8 or UTF-16BE mark: readProfileFollowingRules, as on Linux
+};
+ProfileReader profileReaderFor(std::string_view firstBytes);
+
 ProfileValue unreadableProfile(std::string problem);
 
 // `defaultValue` (UTF-8) cut as a value of the file would be.

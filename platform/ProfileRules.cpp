@@ -1,6 +1,7 @@
 // The profile file's lookup rules, a character at a time.
 #include "platform/ProfileRules.h"
 
+#include "platform/CodePage.h"
 #include "platform/ProfileFile.h"
 
 #include <algorithm>
@@ -35,24 +36,37 @@ bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b)
 
 // Quotes let a value keep blanks at its ends; blanks inside the quotes stay. Removed
 // before the value is cut to length.
-std::string valueOf(const ProfileField& value)
+std::string valueOf(const ProfileField& value, ProfileText text)
 {
-    std::string_view text = value.text();
-    const bool quoted = value.length() >= 2 && (text.front() == '"' || text.front() == '\'') &&
-                        value.last() == text.front();
+    std::string_view kept = value.text();
+    const bool quoted = value.length() >= 2 && (kept.front() == '"' || kept.front() == '\'') &&
+                        value.last() == kept.front();
     if (quoted) {
-        text.remove_prefix(1);
-        if (value.length() <= text.size() + 1)  // the closing quote is among the kept characters
-            text.remove_suffix(1);
+        kept.remove_prefix(1);
+        if (value.length() == value.keptUnits())  // the closing quote is among the kept units
+            kept.remove_suffix(1);
     }
-    return cutProfileValue(text);
+    return cutProfileValue(kept, text);
 }
 
 }  // namespace
 
-std::string cutProfileValue(std::string_view value)
+std::string cutProfileValue(std::string_view value, ProfileText text)
 {
-    return std::string(value.substr(0, kProfileValueMaxLength));
+    if (text == ProfileText::Windows1250)
+        return std::string(value.substr(0, kProfileValueMaxLength));
+    std::size_t units = 0;
+    for (std::size_t at = 0; at < value.size(); ++at) {
+        units += utf16UnitsOfLead(static_cast<unsigned char>(value[at]));
+        if (units <= kProfileValueMaxLength)
+            continue;
+        // Cut before the character that does not fit; half a pair still fits.
+        std::string cut(value.substr(0, at));
+        if (units == kProfileValueMaxLength + 1 && utf16UnitsOfLead(static_cast<unsigned char>(value[at])) == 2)
+            appendUtf8(cut, U'\uFFFD');
+        return cut;
+    }
+    return std::string(value);
 }
 
 void ProfileField::add(char c)
@@ -77,27 +91,65 @@ void ProfileField::add(char c)
 
 bool ProfileField::equalsIgnoringCase(std::string_view name) const
 {
-    return length_ == name.size() && equalsIgnoringAsciiCase(text_, name);
+    return length_ == keptUnits_ && text_.size() == name.size() && equalsIgnoringAsciiCase(text_, name);
 }
 
+std::size_t ProfileField::unitsOf(char c) const
+{
+    return encoding_ == ProfileText::Utf8 ? utf16UnitsOfLead(static_cast<unsigned char>(c)) : 1;
+}
+
+// A character is kept whole or not at all; half of a pair where only one unit is left is
+// kept as the U+FFFD that Windows makes of it.
 void ProfileField::append(char c)
 {
-    if (text_.size() < kept_)
-        text_ += c;
-    ++length_;
+    const std::size_t units = unitsOf(c);
     last_ = c;
+    if (units == 0) {  // a continuation byte: kept with its character
+        if (keepingCharacter_)
+            text_ += c;
+        return;
+    }
+    length_ += units;
+    keepingCharacter_ = keptUnits_ + units <= kept_;
+    if (keepingCharacter_) {
+        text_ += c;
+        keptUnits_ += units;
+    } else if (keptUnits_ < kept_) {
+        appendUtf8(text_, U'\uFFFD');
+        ++keptUnits_;
+    }
 }
 
 void ProfileField::settleBlanks()
 {
     if (blankCount_ == 0)
         return;
-    const std::size_t room = kept_ > text_.size() ? kept_ - text_.size() : 0;
-    text_.append(blanks_, 0, std::min(room, blanks_.size()));
+    const std::size_t room = kept_ > keptUnits_ ? kept_ - keptUnits_ : 0;
+    const std::size_t keptBlanks = std::min(room, blanks_.size());
+    text_.append(blanks_, 0, keptBlanks);
+    keptUnits_ += keptBlanks;
+    keepingCharacter_ = false;
     length_ += blankCount_;
     last_ = lastBlank_;
     blanks_.clear();
     blankCount_ = 0;
+}
+
+ProfileLookup::ProfileLookup(std::string_view section, std::string_view key, ProfileText text)
+    : section_(section), key_(key), text_(ProfileText::Windows1250)
+{
+    reading(text);
+}
+
+void ProfileLookup::reading(ProfileText text)
+{
+    if (text == text_)
+        return;
+    // The names looked for in the text's own encoding.
+    section_ = text == ProfileText::Utf8 ? windows1250ToUtf8(section_) : utf8ToWindows1250(section_);
+    key_ = text == ProfileText::Utf8 ? windows1250ToUtf8(key_) : utf8ToWindows1250(key_);
+    text_ = text;
 }
 
 bool ProfileLookup::feed(std::string_view text)
@@ -146,7 +198,7 @@ void ProfileLookup::take(char c)
         if (c != '=') {
             name_.add(c);
         } else if (inWantedSection_ && name_.equalsIgnoringCase(key_)) {
-            valueText_ = ProfileField(kProfileValueMaxLength + 1);
+            valueText_ = ProfileField(kProfileValueMaxLength + 1, text_);
             part_ = Part::WantedValue;
         } else {
             part_ = Part::Rest;
@@ -162,7 +214,7 @@ void ProfileLookup::endLine()
     switch (part_) {
     case Part::SectionName: endSectionName(); break;  // an unclosed '[' names the rest of the line
     case Part::WantedValue:
-        value_ = valueOf(valueText_);
+        value_ = valueOf(valueText_, text_);
         done_ = true;
         break;
     case Part::KeyName:  // a line without '=' carries no value and is passed over

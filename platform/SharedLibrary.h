@@ -36,6 +36,8 @@ private:
         void operator()(void* handle) const noexcept;
     };
     SharedLibrary(void* handle, std::string fileName);
+    // The system's handle for `name`, or nullptr with the loader's reason.
+    static void* open(const std::string& name, std::string& reason);
 
     std::unique_ptr<void, Closer> handle_;
     std::string fileName_;
@@ -46,6 +48,17 @@ private:
 // program's folder and System32: not in the current folder, not on PATH. Called first
 // thing in main; false when the system refused. Elsewhere it does nothing.
 bool restrictLibrarySearch();
+
+// Windows: removes from the environment the variables that make the client library load
+// code of someone else's choosing: LIBMYSQL_PLUGINS (plugins it loads as it starts) and
+// MARIADB_PLUGIN_DIR (the folder those and login methods come from). Called first thing
+// in main, before any thread exists that could read the environment meanwhile. Elsewhere
+// it does nothing: there the library is the system's, read as every client of it reads it.
+void forgetLibraryLoadingVariables();
+
+// Where loadFirst looks for a bare name: the program's folder on Windows; empty where
+// the system's loader searches its own folders.
+std::filesystem::path folderOfBareLibraryNames();
 
 // The folder holding the running program's file.
 std::filesystem::path programFolder();

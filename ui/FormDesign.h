@@ -1,6 +1,7 @@
-// The main window's design, once for every toolkit: places, sizes, captions, font, tab
-// order and the default button. The Win32 window is built from it; the Qt window's form
-// and both windows' tests are checked against it.
+// The main window's design for every toolkit: places, sizes, captions, font, tab order and
+// the default button. The Win32 window is built from it. The Qt window's Designer form
+// (ui/qt/MainWindow.ui) repeats the places and captions, because Designer keeps its own;
+// a test checks that form against this one, and both windows' tests are checked against it.
 #pragma once
 
 #include "update/Texts.h"

@@ -6,6 +6,10 @@
 #include "update/Configuration.h"
 #include "update/Texts.h"
 
+#include <optional>
+#include <string>
+#include <string_view>
+
 namespace {
 
 struct Notice {
@@ -26,6 +30,35 @@ Notice closingNotice(update::RunEnd end)
     case update::RunEnd::SameServer: break;   // nor runs more than one
     }
     return {update::kNoticeDone, update::kNoticeCaptionOk};
+}
+
+std::string replaced(std::string_view text, std::string_view placeholder, std::string_view value)
+{
+    std::string out(text);
+    if (const std::size_t at = out.find(placeholder); at != std::string::npos)
+        out.replace(at, placeholder.size(), value);
+    return out;
+}
+
+// Where the client library was looked for, so that the user can put it there.
+std::string clientLibraryMissingNotice(const data::LibraryLookup& lookup)
+{
+    std::string names;
+    for (const std::string& name : lookup.names)
+        names += (names.empty() ? "" : std::string(update::kOr)) + name;
+    const std::string where =
+        lookup.folder.empty() ? replaced(update::kLibraryLookedForBySystem, "%2", names)
+                              : replaced(replaced(update::kLibraryLookedForInFolder, "%1", lookup.folder), "%2", names);
+    return std::string(update::kNoticeClientLibraryMissing) + "\n" + where;
+}
+
+// Why the start button's connect failed, as the user can act on it: a missing client
+// library is not the network's fault.
+std::string connectFailedNotice(const std::optional<data::Failure>& failure)
+{
+    if (failure && failure->missingLibrary)
+        return clientLibraryMissingNotice(*failure->missingLibrary);
+    return std::string(update::kNoticeConnectFailed);
 }
 
 }  // namespace
@@ -52,12 +85,13 @@ void TfrmMain::FormShow()
 
 void TfrmMain::BitBtn3Click()
 {
+    std::optional<data::Failure> failure;
     if (!DM.conMain.connected()) {
         view_.setStartCaption(update::kCaptionConnecting);
-        (void)update::connectToServer(DM, view_.serverFieldText());
+        failure = update::connectToServer(DM, view_.serverFieldText());
     }
     if (!DM.conMain.connected()) {
-        view_.showNotice(update::kNoticeConnectFailed, update::kNoticeCaptionError);
+        view_.showNotice(connectFailedNotice(failure), update::kNoticeCaptionError);
         view_.setStartCaption(update::kCaptionStart);
         return;
     }

@@ -15,5 +15,11 @@ inline constexpr std::string_view kNoticeConnectFailed = "Nepodařilo se připoj
 inline constexpr std::string_view kNoticeDone = "Aktualizace dokončena";
 inline constexpr std::string_view kNoticeListUnreadable = "Nepodařilo se načíst seznam databází !";
 inline constexpr std::string_view kNoticeSessionLost = "Spojení se serverem bylo přerušeno !";
+// Instead of kNoticeConnectFailed when the client library could not be loaded at all: the
+// first line, then where it was looked for, the file names joined by kOr.
+inline constexpr std::string_view kNoticeClientLibraryMissing = "Klientská knihovna MySQL chybí nebo ji nejde načíst.";
+inline constexpr std::string_view kLibraryLookedForInFolder = "Hledána ve složce programu %1 jako %2.";
+inline constexpr std::string_view kLibraryLookedForBySystem = "Hledána mezi knihovnami systému jako %2.";
+inline constexpr std::string_view kOr = " nebo ";
 
 }  // namespace update

@@ -11,6 +11,15 @@ namespace {
 // Back to the line's start and erase it, so that the next line replaces the progress.
 constexpr char kEraseLine[] = "\r\x1b[K";
 
+// The characters `utf8` shows: one per code point (Czech letters take one column each).
+std::size_t charactersOf(const std::string& utf8)
+{
+    std::size_t count = 0;
+    for (const char byte : utf8)
+        count += (static_cast<unsigned char>(byte) & 0xC0) != 0x80 ? 1 : 0;
+    return count;
+}
+
 }  // namespace
 
 std::string groupedDigits(std::size_t number)
@@ -36,6 +45,8 @@ bool printLines(std::FILE* stream, const Terminal& terminal, std::initializer_li
 ConsoleOutput::ConsoleOutput(std::FILE* out, std::FILE* err, bool showProgress)
     : out_(out), err_(err), showProgress_(showProgress)
 {
+    if (showProgress_)
+        erasing_.emplace(err_);
 }
 
 void ConsoleOutput::write(std::FILE* stream, const std::string& line)
@@ -52,10 +63,10 @@ void ConsoleOutput::writeVisited(std::FILE* stream, const std::string& line)
     if (!showProgress_ || !terminal_)
         return;
     // A terminal shows it; a file or a pipe never gets it.
-    const std::string progress =
-        terminal_->message(fill(texts::kProgress, {groupedDigits(visited_), groupedDigits(listed_)}));
-    platform::writeText(err_, kEraseLine + progress);
+    const std::string text = fill(texts::kProgress, {groupedDigits(visited_), groupedDigits(listed_)});
+    platform::writeText(err_, eraseProgress() + terminal_->message(text));
     progressShown_ = true;
+    progressWidth_ = charactersOf(text);
 }
 
 void ConsoleOutput::listed(std::size_t count)
@@ -81,8 +92,16 @@ void ConsoleOutput::clearProgress()
 {
     if (!progressShown_)
         return;
-    platform::writeText(err_, kEraseLine);
+    platform::writeText(err_, eraseProgress());
     progressShown_ = false;
+    progressWidth_ = 0;
+}
+
+std::string ConsoleOutput::eraseProgress()
+{
+    if (erasing_ && erasing_->escapes())
+        return kEraseLine;
+    return "\r" + std::string(progressWidth_, ' ') + "\r";
 }
 
 }  // namespace cli

@@ -2,11 +2,13 @@
 #pragma once
 
 #include "app/cli/Terminal.h"
+#include "platform/ConsoleLine.h"
 
 #include <cstddef>
 #include <cstdio>
 #include <initializer_list>
 #include <mutex>
+#include <optional>
 #include <string>
 
 namespace cli {
@@ -17,6 +19,8 @@ namespace cli {
 // the program is stopped.
 class ConsoleOutput {
 public:
+    // With `showProgress`, `err` shows on a terminal, which is set up for erasing the
+    // progress line for as long as this object lives.
     ConsoleOutput(std::FILE* out, std::FILE* err, bool showProgress);
 
     void write(std::FILE* stream, const std::string& line);
@@ -33,13 +37,18 @@ public:
 private:
     void writeLocked(std::FILE* stream, const std::string& line);
     void clearProgress();
+    // Back to the progress line's start with it erased.
+    std::string eraseProgress();
 
     std::FILE* out_;
     std::FILE* err_;
     bool showProgress_;
     const Terminal* terminal_ = nullptr;
     mutable std::mutex lock_;
+    std::optional<platform::ConsoleLineErasing> erasing_;
     bool progressShown_ = false;
+    // The characters the progress line shows, for erasing it with spaces.
+    std::size_t progressWidth_ = 0;
     bool allWritten_ = true;
     std::size_t listed_ = 0;
     std::size_t visited_ = 0;

@@ -170,6 +170,7 @@ int wmain(int argc, wchar_t* argv[])
 {
     // Before anything can load a DLL: none from the current folder or PATH.
     platform::restrictLibrarySearch();
+    platform::forgetLibraryLoadingVariables();
     std::vector<std::string> arguments;
     for (int i = 1; i < argc; ++i)
         arguments.push_back(platform::wideToUtf8(argv[i]));

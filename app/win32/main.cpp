@@ -6,8 +6,10 @@
 #include "platform/CodePage.h"
 #include "platform/FilePath.h"
 #include "platform/SharedLibrary.h"
+#include "platform/SingleInstance.h"
 #include "platform/VirtualStore.h"
 #include "ui/win32/MainWindow.h"
+#include "update/Texts.h"
 
 #include <windows.h>
 
@@ -19,9 +21,16 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     // Before anything can load a DLL: none from the current folder or PATH.
     platform::restrictLibrarySearch();
+    platform::forgetLibraryLoadingVariables();
+    // One run at a time in the user's session: a second start touches no server.
+    const platform::InstanceClaim claim(app::kInstanceName);
+    if (!claim.held()) {
+        ui::bringRunningWindowToFront();
+        return 0;
+    }
     // Without the conversion every Czech text would turn into '?'.
     if (const auto missing = platform::windows1250Unavailable()) {
-        ui::showNoticeBox(std::string(app::kCodePageMissingNotice) + *missing, "CHYBA");
+        ui::showNoticeBox(std::string(app::kCodePageMissingNotice) + *missing, update::kNoticeCaptionError);
         return app::kExitCodePageMissing;
     }
 
@@ -37,7 +46,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         return frmMain.exec();
     } catch (const std::exception& error) {
         // Windows would not make the window: there is nowhere to work.
-        ui::showNoticeBox(error.what(), "CHYBA");
+        ui::showNoticeBox(error.what(), update::kNoticeCaptionError);
         return app::kExitNoGraphicalSession;
     }
 }

@@ -7,7 +7,7 @@
 # rsync state transfer: the server's package pulls them in today, they are named so that
 # the cluster does not hang on that).
 PROJECT_PACKAGES=(
-  cmake ninja-build g++ pkg-config libxkbcommon-dev
+  cmake ninja-build g++ pkg-config libxkbcommon-dev libxcb1-dev
   qt6-base-dev libgl-dev
   libcli11-dev
   libmariadb3 libmariadb-dev openssl
@@ -29,7 +29,7 @@ WINDOWS_PACKAGES=(
   cmake ninja-build libcli11-dev
   mingw-w64 gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix
   wine wine64 fonts-wine nsis dpkg-dev locales
-  librsvg2-bin icoutils
+  librsvg2-bin icoutils osslsigncode
 )
 
 # Installs the packages that are not installed yet. The database server's package must

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -135,6 +136,25 @@ TEST_F(WindowsLibrarySearch, PlantedClientLibraryIsNotLoadedAndTheRunWorks)
         for (const fs::path& marker : markers)
             EXPECT_FALSE(fs::exists(marker)) << marker << ": the planted DLL was loaded";
     }
+}
+
+// The client library's own variables name a plugin to load as it starts and the folder
+// to load it from; on Windows the program takes neither, and the run works.
+TEST_F(WindowsLibrarySearch, ClientLibraryVariablesLoadNoDllAndTheRunWorks)
+{
+    createTenant(admin, "firma_a", CalendarTable::WithKey);
+    const fs::path folder = freshFolder("plugin-variables");
+    const fs::path marker = plant(folder, "evilplug.dll");
+    ChildOptions options;
+    options.environment.emplace("MARIADB_PLUGIN_DIR", windowsPath(folder));
+    options.environment.emplace("LIBMYSQL_PLUGINS", "evilplug");
+
+    const Result result = runUnderWine(kCliProgram, {"--host", "127.0.0.1"}, options);
+
+    EXPECT_EQ(result.exitStatus, 0) << joined(result.err);
+    EXPECT_NE(std::find(result.out.begin(), result.out.end(), "firma_a: aktualizována"), result.out.end())
+        << joined(result.out);
+    EXPECT_FALSE(fs::exists(marker)) << "the DLL the variables name was loaded";
 }
 
 TEST(WindowsLoginMethod, UnknownMethodLoadsNoDllAndFailsWithTheLibrarysError)
@@ -275,6 +295,46 @@ TEST(WindowsConsole, OutputCodePageStaysAndCzechLinesArriveWhole)
     const std::string failed = std::string("calendar-import-cli: nepodařilo se připojit k serveru ") + kNobodyThere;
     EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const std::string& line) { return line.starts_with(failed); }))
         << text;
+}
+
+// The report as the console's screen shows it once the run is over: the progress line
+// was erased each time without a trace (no escape sequence shown as text, no tail of the
+// progress text after a shorter line), and the console's mode is as it was.
+TEST_F(WindowsLibrarySearch, ConsoleScreenHoldsTheReportWithoutTraceOfTheProgressLine)
+{
+    std::vector<std::string> expected;
+    for (int i = 1; i <= 24; ++i) {
+        const std::string name = "t" + std::to_string(i);
+        createTenant(admin, name, CalendarTable::WithKey);
+        expected.push_back(name + ": aktualizována");
+    }
+    const fs::path folder = freshFolder("console-screen");
+    ChildOptions options;
+    options.workingDirectory = fs::path(kCliProgram).parent_path().string();
+    // A pseudo-terminal, so that Wine gives the programs a real console.
+    const std::string shell = std::string(WINE_RUN) + " console_screen.exe '" + windowsPath(folder / "screen.txt") +
+                              "' calendar-import-cli.exe --host 127.0.0.1";
+    const ChildResult child = runChild("/usr/bin/script", {"-qec", shell, "/dev/null"}, options);
+    ASSERT_EQ(child.exitStatus, 0) << child.out;
+
+    std::ifstream file(folder / "screen.txt", std::ios::binary);
+    const std::vector<std::string> rows = linesOf(std::string(std::istreambuf_iterator<char>(file), {}));
+    ASSERT_FALSE(rows.empty());
+    std::istringstream modes(rows.front());
+    std::string word, before, after;
+    modes >> word >> before >> after;
+    ASSERT_EQ(word, "mode") << rows.front();
+    EXPECT_EQ(after, before) << "the console's mode was not given back";
+    const std::string screen = joined(rows);
+    for (const std::string& row : rows) {
+        SCOPED_TRACE(row);
+        EXPECT_EQ(row.find('\x1b'), std::string::npos);
+        EXPECT_EQ(row.find("[K"), std::string::npos);
+        EXPECT_EQ(row.find("Zpracováno"), std::string::npos) << "the progress line was left on the screen";
+    }
+    for (const std::string& line : expected)
+        EXPECT_NE(std::find(rows.begin(), rows.end(), line), rows.end()) << line << " is not a row of its own:\n"
+                                                                          << screen;
 }
 
 // What Windows itself reads from each program's file: the version information, the

@@ -1,10 +1,14 @@
 // The real program in a real X server, driven like a user with xdotool, against the test
 // server: the run at start-up, and the window when the configured server does not answer.
 #include "tests/e2e/WindowProgramTest.h"
+#include "data/uDM.h"
 #include "tests/support/AdminSession.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/GeneralLog.h"
+#include "tests/support/LoopbackListener.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QProcess>
 
 #include <gtest/gtest.h>
@@ -19,6 +23,9 @@
 namespace {
 
 using namespace testing_support;
+
+// Accepts connections on the window program's port and never answers.
+constexpr char kStuckServer[] = "127.0.0.20";
 
 class EndToEnd : public WindowProgramTest {
 protected:
@@ -87,6 +94,92 @@ TEST_F(EndToEnd, UnreachableServerShowsTheWindowWhereATypedAddressWorks)
 
     x.keys(done, {"Return"});
     expectEndedNormally();
+}
+
+// One run at a time in a session: a second start while the first is showing its notice
+// ends at once and writes nothing, so that a table without a key gets its rows once.
+TEST_F(EndToEnd, ASecondStartWhileTheFirstRunsWritesNothing)
+{
+    configureServer("127.0.0.1");
+    startProgram();
+    const QString notice = x.waitForWindow("OK");
+    expectRowsInEveryTenant();
+
+    expectSecondStartEndsAtOnce(WITH_CONFIGURATION, {QString::fromStdString(configuration.string()), PROGRAM});
+    expectRowsInEveryTenant();
+    EXPECT_EQ(x.visibleWindows("OK").size(), 1);
+
+    x.keys(notice, {"Return"});
+    expectEndedNormally();
+}
+
+// A second start while the first one's window waits for an address: it opens no session
+// at all (the configured server now answers) and brings the first window to the front.
+TEST_F(EndToEnd, ASecondStartOpensNoSessionAndBringsTheWindowToTheFront)
+{
+    configureServer("127.0.0.2");
+    startProgram();
+    const QString window = x.waitForWindow("Import");
+    x.run("xdotool", {"windowfocus", "--sync", x.run("xdotool", {"search", "--maxdepth", "0", ""}).trimmed()});
+    ASSERT_NE(x.run("xdotool", {"getwindowfocus"}).trimmed(), window.trimmed());
+
+    configureServer("127.0.0.1");
+    const GeneralLog log;
+    expectSecondStartEndsAtOnce(WITH_CONFIGURATION, {QString::fromStdString(configuration.string()), PROGRAM});
+    EXPECT_TRUE(x.waitForFocus(window)) << "the first window is not at the front";
+    EXPECT_TRUE(log.commandsSinceStart().empty()) << "the second start reached the server";
+    EXPECT_TRUE(calendarRows(admin, "firma_a").empty());
+    EXPECT_EQ(x.visibleWindows("Import").size(), 1);
+}
+
+// A server that accepts the connection and never greets (a stuck server, a port that
+// belongs to another service): the start-up run gives up after the connect limit and the
+// window appears; the start button gives up as well, with the failure notice.
+TEST_F(EndToEnd, AServerThatNeverGreetsIsAFailedConnectAfterTheConnectLimit)
+{
+    LoopbackListener stuck(kStuckServer, 3306, 8);
+    ASSERT_TRUE(stuck.listening());
+    configureServer(kStuckServer);
+    const int limitMs = static_cast<int>(kConnectTimeoutSeconds) * 1000;
+
+    QElapsedTimer clock;
+    clock.start();
+    startProgram();
+    const QString window = x.waitForWindow("Import", limitMs + kBeyondTheLimitMs);
+    ASSERT_FALSE(window.isEmpty()) << "the program still waits for the server";
+    EXPECT_GE(clock.elapsed(), limitMs - 1000) << "the run gave up before the limit";
+    EXPECT_TRUE(x.visibleWindows("CHYBA").isEmpty());
+
+    x.keys(window, {"Return"});
+    clock.restart();
+    const QString failure = x.waitForWindow("CHYBA", limitMs + kBeyondTheLimitMs);
+    EXPECT_GE(clock.elapsed(), limitMs - 1000) << "the start button gave up before the limit";
+    x.screenshot("8-press-stuck-server-notice-chyba");
+    x.keys(failure, {"Return"});
+    x.waitUntilGone("CHYBA");
+    EXPECT_EQ(x.visibleWindows("Import").size(), 1) << "the failure does not end the program";
+}
+
+// On a machine without the client library the start-up run is silent, as for any failed
+// connect, and the start button's "CHYBA" notice follows (its words, which name the
+// library and where it was looked for, are checked in the window's own tests: Qt lets no
+// tool read them from outside on Linux).
+TEST_F(EndToEnd, WithoutTheClientLibraryTheWindowAppearsAndTheStartButtonFails)
+{
+    configureServer("127.0.0.1");
+    program.setProcessEnvironment(x.environment());
+    program.start(WITHOUT_CLIENT_LIBRARY, {WITH_CONFIGURATION, QString::fromStdString(configuration.string()), PROGRAM});
+    ASSERT_TRUE(program.waitForStarted(kPatienceMs));
+
+    const QString window = x.waitForWindow("Import");
+    EXPECT_TRUE(x.visibleWindows("CHYBA").isEmpty());
+    x.keys(window, {"Return"});
+    const QString failure = x.waitForWindow("CHYBA");
+    x.screenshot("7-press-without-client-library-notice");
+    x.keys(failure, {"Return"});
+    x.waitUntilGone("CHYBA");
+    EXPECT_EQ(x.visibleWindows("Import").size(), 1) << "the failure does not end the program";
+    EXPECT_TRUE(calendarRows(admin, "firma_a").empty());
 }
 
 // Started where there is no display at all, or a display that is not there: the program

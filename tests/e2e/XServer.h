@@ -67,11 +67,11 @@ public:
     }
 
     // The one visible window titled `title`, once it is there.
-    QString waitForWindow(const QString& title) const
+    QString waitForWindow(const QString& title, int patienceMs = kPatienceMs) const
     {
         QElapsedTimer patience;
         patience.start();
-        while (patience.elapsed() < kPatienceMs) {
+        while (patience.elapsed() < patienceMs) {
             const QStringList windows = visibleWindows(title);
             if (windows.size() == 1)
                 return windows.front();
@@ -79,6 +79,19 @@ public:
         }
         ADD_FAILURE() << "no window titled " << title.toStdString();
         return {};
+    }
+
+    // Waits until the keyboard is in `window` (or a window inside it); whether it got there.
+    bool waitForFocus(const QString& window) const
+    {
+        QElapsedTimer patience;
+        patience.start();
+        while (patience.elapsed() < kPatienceMs) {
+            if (run("xdotool", {"getwindowfocus"}).trimmed() == window.trimmed())
+                return true;
+            QThread::msleep(50);
+        }
+        return false;
     }
 
     void waitUntilGone(const QString& title) const

@@ -1,6 +1,10 @@
 // The Linux reader against the Windows one: generated profile files, the same questions
 // put to platform::readProfileString here and to the Windows build's (the Windows
-// profile functions) under Wine, every answer compared.
+// profile functions) under Wine, every answer compared. The Windows build reads a file
+// with a UTF-8 or UTF-16BE mark by the program's own rules, the code compared here; such a
+// file's questions go to Windows' own function instead (Wine's honours both marks), so
+// that the decoding, invalid sequences and the cut of long values included, is still held
+// to the system's.
 #include "platform/CodePage.h"
 #include "platform/ProfileFile.h"
 #include "tests/platform/ProbeText.h"
@@ -59,11 +63,42 @@ const std::vector<std::string> kKeys = {
     "IP\0x"s, "I\0P"s, "IP \0"s, "\0IP"s,
 };
 const std::string kLongValue(3000, 'x');
+// These control bytes stand for text that only a Unicode file can hold (see kUnicodeOnly):
+// a Windows-1250 file keeps them as they are.
+const std::string kLongAstral(1500, '\x01');
+const std::string kAstralAtTheCut = std::string(2046, 'x') + "\x01yz";
+const std::string kAstralBeforeTheCut = std::string(2045, 'x') + "\x01y";
 const std::vector<std::string> kValues = {
     "", "192.0.2.1", "  spaced  ", "\"quoted\"", "'single'", "\"mismatch'", "\"", "''", "a=b", "\xE8\x9A\xFD",
     "P\xF8\xED\x6Ao", "; not a comment", kLongValue, "\" inner \"", "\t tab \t", "x\vy", "#hash",
     "\f192.0.2.7\f", "192.0.2.8\x1A", "a\fb", "a\x1A" "b", "a\0b"s, "a \0b"s, "\0"s, "\"q\"\0x"s, "\"q\0\""s,
     "\x1A\"q\"\x1A",
+};
+// Drawn more often for a Unicode file.
+const std::vector<std::string> kUnicodeValues = {
+    "\x01", "a\x02z", "\x03", "x\x04y", "\x05", "\x06b", "\x07", "c\x08", "\x0E", "d\x0F", "\x01\x02\x03",
+    kLongAstral, kAstralAtTheCut, kAstralBeforeTheCut, "\"" + kAstralAtTheCut + "\"",
+};
+
+// What each stand-in byte becomes in a UTF-8 file (a character beyond the basic plane, or
+// a sequence Windows' decoder takes as invalid) and in a UTF-16 one (that character, or
+// unpaired surrogates).
+struct UnicodeOnly {
+    char standIn;
+    std::string utf8;
+    std::u16string utf16;
+};
+const std::vector<UnicodeOnly> kUnicodeOnly = {
+    {'\x01', "\xF0\x9F\x98\x80", u"\U0001F600"},
+    {'\x02', "\xE2\x82", u"\xD83D"},
+    {'\x03', "\xFF", u"\xDE00"},
+    {'\x04', "\xC3", u"\xD83D\xD83D"},
+    {'\x05', "\xED\xA0\x80", u"\xDE00\xD83D"},
+    {'\x06', "\xE0\x80\xAF", u"\xD800"},
+    {'\x07', "\xF4\x90\x80\x80", u"\xDFFF"},
+    {'\x08', "\x80\x80", u"\U00010000"},
+    {'\x0E', "\xF0\x9F\x98", u"\U0010FFFF"},
+    {'\x0F', "\xC0\xAF", u"\xDBFF\xDC00"},
 };
 // Longer than any line buffer: 70,000 characters.
 const std::string kLongBlanks(70000, ' ');
@@ -91,10 +126,11 @@ std::string sectionLine(Random& random)
 }
 
 template <typename Random>
-std::string entryLine(Random& random)
+std::string entryLine(Random& random, Encoding encoding)
 {
     const std::string& key = pick(random, kKeys);
-    const std::string& value = pick(random, kValues);
+    const bool unicode = encoding != Encoding::Windows1250 && std::uniform_int_distribution<int>(0, 2)(random) == 0;
+    const std::string& value = pick(random, unicode ? kUnicodeValues : kValues);
     switch (std::uniform_int_distribution<int>(0, 23)(random)) {
     case 20: return kLongBlanks + key + "=" + value;   // the entry after 70,000 blanks
     case 21: return key + "=" + kLongText + value;     // a value of 70,000 characters
@@ -116,6 +152,12 @@ template <typename Random>
 GeneratedFile generate(Random& random)
 {
     GeneratedFile file;
+    switch (std::uniform_int_distribution<int>(0, 9)(random)) {
+    case 0: file.encoding = Encoding::Utf16le; break;
+    case 1: file.encoding = Encoding::Utf16be; break;
+    case 2: file.encoding = Encoding::Utf8; break;
+    default: break;
+    }
     const int lineCount = std::uniform_int_distribution<int>(1, 10)(random);
     for (int i = 0; i < lineCount; ++i) {
         switch (std::uniform_int_distribution<int>(0, 9)(random)) {
@@ -123,18 +165,20 @@ GeneratedFile generate(Random& random)
         case 1:
         case 2: file.lines.push_back(sectionLine(random)); break;
         case 3: file.lines.push_back(std::uniform_int_distribution<int>(0, 1)(random) ? "" : " \t "); break;
-        default: file.lines.push_back(entryLine(random)); break;
+        default: file.lines.push_back(entryLine(random, file.encoding)); break;
         }
     }
     const std::vector<std::string> lineEnds = {"\r\n", "\r\n", "\n", "\n", "\r"};
     file.lineEnd = pick(random, lineEnds);
     file.lastLineEnded = std::uniform_int_distribution<int>(0, 3)(random) != 0;
-    if (std::uniform_int_distribution<int>(0, 7)(random) == 0)
-        file.endOfFile = "\x1A";  // as DOS editors ended a file
-    switch (std::uniform_int_distribution<int>(0, 9)(random)) {
-    case 0: file.encoding = Encoding::Utf16le; break;
-    case 1: file.encoding = Encoding::Utf16be; break;
-    case 2: file.encoding = Encoding::Utf8; break;
+    const bool unicode = file.encoding != Encoding::Windows1250;
+    switch (std::uniform_int_distribution<int>(0, 7)(random)) {
+    case 0: file.endOfFile = "\x1A"; break;  // as DOS editors ended a file
+    case 1:
+    case 2:
+        if (unicode)  // in UTF-8, a sequence that the end of the file cuts short
+            file.lastLineEnded = false, file.endOfFile = "\x0E";
+        break;
     default: break;
     }
     return file;
@@ -152,21 +196,35 @@ std::string bytesOf(const GeneratedFile& file)
 
     if (file.encoding == Encoding::Windows1250)
         return text;
+    const auto unicodeOnly = [](char c) {
+        return std::find_if(kUnicodeOnly.begin(), kUnicodeOnly.end(), [c](const UnicodeOnly& u) { return u.standIn == c; });
+    };
     const std::string utf8 = platform::windows1250ToUtf8(text);
-    if (file.encoding == Encoding::Utf8)
-        return "\xEF\xBB\xBF" + utf8;
-    // UTF-8 to UTF-16, the characters here all being in the basic plane.
-    const bool bigEndian = file.encoding == Encoding::Utf16be;
-    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    if (file.encoding == Encoding::Utf8) {
+        std::string bytes = "\xEF\xBB\xBF";
+        for (char c : utf8) {
+            const auto standsFor = unicodeOnly(c);
+            bytes += standsFor == kUnicodeOnly.end() ? std::string(1, c) : standsFor->utf8;
+        }
+        return bytes;
+    }
+    // UTF-8 to UTF-16, the characters of Windows-1250 all being in the basic plane.
+    std::u16string units;
     for (std::size_t i = 0; i < utf8.size();) {
         const auto lead = static_cast<unsigned char>(utf8[i]);
         const int length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : 3;
         char32_t codePoint = length == 1 ? lead : length == 2 ? (lead & 0x1F) : (lead & 0x0F);
         for (int k = 1; k < length; ++k)
             codePoint = (codePoint << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
-        const char low = static_cast<char>(codePoint & 0xFF), high = static_cast<char>(codePoint >> 8);
-        bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+        const auto standsFor = unicodeOnly(utf8[i]);
+        units += standsFor == kUnicodeOnly.end() ? std::u16string(1, static_cast<char16_t>(codePoint)) : standsFor->utf16;
         i += static_cast<std::size_t>(length);
+    }
+    const bool bigEndian = file.encoding == Encoding::Utf16be;
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (char16_t unit : units) {
+        const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
+        bytes += bigEndian ? std::string{high, low} : std::string{low, high};
     }
     return bytes;
 }
@@ -236,12 +294,15 @@ std::string describe(const GeneratedFile& file)
     return text;
 }
 
-// The questions for one file, in the probe's form.
-std::string questionsFor(const std::filesystem::path& path)
+// The questions for one file, in the probe's form: to Windows' own function for a file
+// that the Windows build reads by the rules compared here.
+std::string questionsFor(const std::filesystem::path& path, Encoding encoding)
 {
+    const bool toTheSystem = encoding == Encoding::Utf8 || encoding == Encoding::Utf16be;
     std::string questions;
     for (const Question& question : kQuestions)
-        questions += windowsPath(path) + "\t" + question.section + "\t" + question.key + "\n";
+        questions += windowsPath(path) + "\t" + question.section + "\t" + question.key + (toTheSystem ? "\tsystem" : "") +
+                     "\n";
     return questions;
 }
 
@@ -263,13 +324,13 @@ TEST(ProfileReaders, LinuxAndWindowsGiveTheSameAnswers)
         const std::string bytes = bytesOf(files.back());
         paths.push_back(dir / ("f" + std::to_string(i) + ".ini"));
         std::ofstream(paths.back(), std::ios::binary) << bytes;
-        questions += questionsFor(paths.back());
+        questions += questionsFor(paths.back(), files.back().encoding);
         const std::string windowsBytes = bytesOf(withWindowsRulesSpelledOut(files.back()));
         predictors.push_back(paths.back());
         if (windowsBytes != bytes) {
             predictors.back() = dir / ("f" + std::to_string(i) + "-windows.ini");
             std::ofstream(predictors.back(), std::ios::binary) << windowsBytes;
-            questions += questionsFor(predictors.back());
+            questions += questionsFor(predictors.back(), files.back().encoding);
         }
     }
 

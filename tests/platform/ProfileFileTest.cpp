@@ -1,5 +1,6 @@
 // Tests of the profile file reader: the lookup rules over text, and reading real files.
 #include "platform/ProfileFile.h"
+#include "platform/ProfileReading.h"
 #include "platform/TextFile.h"
 #include "tests/support/Sanitizers.h"
 
@@ -152,6 +153,31 @@ TEST(ProfileStringFromText, FollowsTheLookupRules)
     }
 }
 
+// Windows' own profile functions honour only the UTF-16LE mark; a file with another mark
+// is read by the program's own rules there, so that it gives the same answers as on Linux
+// instead of the default in silence.
+TEST(ProfileReaderOnWindows, IsChosenByTheFilesFirstBytes)
+{
+    using platform::ProfileReader;
+    const struct {
+        const char* description;
+        std::string firstBytes;
+        ProfileReader reader;
+    } cases[] = {
+        {"no mark", "[DA", ProfileReader::SystemBytes},
+        {"an empty file", "", ProfileReader::SystemBytes},
+        {"UTF-16LE mark", "\xFF\xFE[", ProfileReader::SystemUnicode},
+        {"UTF-16BE mark", "\xFE\xFF\0"s, ProfileReader::OwnRules},
+        {"UTF-8 mark", "\xEF\xBB\xBF", ProfileReader::OwnRules},
+        {"part of the UTF-8 mark is text", "\xEF\xBB[", ProfileReader::SystemBytes},
+        {"half of a UTF-16 mark is text", "\xFF[D", ProfileReader::SystemBytes},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.description);
+        EXPECT_EQ(platform::profileReaderFor(c.firstBytes), c.reader);
+    }
+}
+
 // Each test gets its own empty directory, removed afterwards.
 class ReadProfileString : public testing::Test {
 protected:
@@ -235,6 +261,15 @@ TEST_F(ReadProfileString, ByteOrderMarkSaysHowTheFileIsEncoded)
     };
     // Read in several pieces: the value comes after more than one read's worth.
     const std::u16string longComment = u";" + std::u16string(70000, u'\u010D') + u"\r\n";
+    // Values cut at 2047 UTF-16 units, as Windows cuts them: a character beyond the basic
+    // plane (one '?' in Windows-1250) takes two, and half of one left at the end is a '?'.
+    std::string astral1500;
+    std::u16string astral1500Utf16;
+    for (int i = 0; i < 1500; ++i) {
+        astral1500 += "\xF0\x9F\x98\x80";
+        astral1500Utf16 += u"\U0001F600";
+    }
+    const std::string ending = std::string(kProfileValueMaxLength - 1, 'x');
     const struct {
         const char* description;
         std::string bytes;
@@ -254,6 +289,24 @@ TEST_F(ReadProfileString, ByteOrderMarkSaysHowTheFileIsEncoded)
         {"mark after the start is text", "\n\xEF\xBB\xBF[DATABASE]\nIP=v", "localhost"},
         {"part of a mark is text", "\xEF\xBB[DATABASE]\nIP=v", "localhost"},
         {"mark bytes inside a value are Windows-1250 text", "[DATABASE]\nIP=\xEF\xBB\xBFv", "ď»żv"},
+        // The program's own reader after a UTF-8 or UTF-16BE mark, on Windows too.
+        {"UTF-8, the section name ends at its first ]", "\xEF\xBB\xBF[DATABASE]x]\r\nIP=192.0.2.5\r\n", "192.0.2.5"},
+        {"UTF-16BE, the section name ends at its first ]", utf16(u"[DATABASE]x]\r\nIP=192.0.2.5\r\n", true),
+         "192.0.2.5"},
+        {"UTF-8, one '?' for each invalid sequence", "\xEF\xBB\xBF[DATABASE]\nIP=a\xE2\x82z\xED\xA0\x80\n", "a?z??"},
+        {"UTF-8, a character split between two reads is whole",
+         "\xEF\xBB\xBF[DATABASE]\n;" + std::string(65536 - 22, 'x') + "\nIP=a\xE2\x82\xACz\n", "a€z"},
+        {"UTF-8, the end of the file cuts a sequence short: one '?'", "\xEF\xBB\xBF[DATABASE]\nIP=a\xF0\x9F\x98",
+         "a?"},
+        {"UTF-8, a letter ends a sequence near the end of the file", "\xEF\xBB\xBF[DATABASE]\nIP=a\xF0\x41z", "a?Az"},
+        {"UTF-8, before the end a letter cuts it off", "\xEF\xBB\xBF[DATABASE]\nIP=a\xF0\x41z\n", "a?Az"},
+        {"UTF-8, cut at 2047 UTF-16 units", "\xEF\xBB\xBF[DATABASE]\nIP=" + astral1500, std::string(1024, '?')},
+        {"UTF-8, half a pair at the end", "\xEF\xBB\xBF[DATABASE]\nIP=" + ending + "\xF0\x9F\x98\x80yz", ending + "?"},
+        {"UTF-8, a pair that fits", "\xEF\xBB\xBF[DATABASE]\nIP=" + ending.substr(1) + "\xF0\x9F\x98\x80yz",
+         ending.substr(1) + "?"},
+        {"UTF-16LE, cut at 2047 UTF-16 units", utf16(u"[DATABASE]\nIP=" + astral1500Utf16), std::string(1024, '?')},
+        {"UTF-16BE, cut at 2047 UTF-16 units", utf16(u"[DATABASE]\nIP=" + astral1500Utf16, true),
+         std::string(1024, '?')},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.description);

@@ -197,6 +197,23 @@ TEST_F(ShownWindow, EnterInTheFieldRunsTheStartButtonAndAFailedConnectIsReported
     EXPECT_FALSE(endWasRequested());
 }
 
+// The machine has no client library: the notice says so, and where it was looked for,
+// instead of blaming the connection.
+TEST_F(ShownWindow, AMissingClientLibraryIsNamedInsteadOfTheConnection)
+{
+    NoticeAnswerer notices;
+    dm.conMain.setLibraryNames({"libcalendar-missing.so.0"});
+
+    QTest::keyClick(window.controls().Edit1, Qt::Key_Return);
+
+    ASSERT_EQ(notices.seen.size(), 1u);
+    EXPECT_EQ(notices.seen.front().title, "CHYBA");
+    EXPECT_EQ(notices.seen.front().text, QString::fromUtf8("Klientská knihovna MySQL chybí nebo ji nejde načíst.\n"
+                                                           "Hledána mezi knihovnami systému jako "
+                                                           "libcalendar-missing.so.0."));
+    EXPECT_TRUE(window.isVisible());
+}
+
 TEST_F(ShownWindow, ShowingAgainKeepsTheAddressTheUserTyped)
 {
     window.controls().Edit1->setText("typed.example");

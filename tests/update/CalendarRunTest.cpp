@@ -203,17 +203,24 @@ TEST_F(CalendarRun, FailedConnectReportsAndAllowsACorrectedSecondPress)
         const char* description;
         std::string host;
         std::vector<std::string> libraries;
+        std::string notice;
     };
     const std::vector<std::string>& standard = data::ClientLibrary::defaultNames();
+    // A missing library is named, with where it was looked for (here by the system's
+    // loader), instead of blaming the connection.
+    const std::string missing = "notice CHYBA: " + std::string(update::kNoticeClientLibraryMissing) +
+                                "\nHledána mezi knihovnami systému jako ";
     const Case cases[] = {
-        {"nothing listens", "127.0.0.2", standard},
-        {"port through the host", "127.0.0.1:3306", standard},
-        {"path through the host", "localhost/mysql", standard},
-        {"options through the host", "localhost?x=y", standard},
-        {"fail-over list", "127.0.0.1,", standard},
-        {"connection string", "host=127.0.0.1;port=3306", standard},
-        {"equals sign", "a=b", standard},
-        {"client library missing", "127.0.0.1", {"libcalendar-missing.so.0"}},
+        {"nothing listens", "127.0.0.2", standard, kConnectFailed},
+        {"port through the host", "127.0.0.1:3306", standard, kConnectFailed},
+        {"path through the host", "localhost/mysql", standard, kConnectFailed},
+        {"options through the host", "localhost?x=y", standard, kConnectFailed},
+        {"fail-over list", "127.0.0.1,", standard, kConnectFailed},
+        {"connection string", "host=127.0.0.1;port=3306", standard, kConnectFailed},
+        {"equals sign", "a=b", standard, kConnectFailed},
+        {"client library missing", "127.0.0.1", {"libcalendar-missing.so.0"}, missing + "libcalendar-missing.so.0."},
+        {"no name of the client library loads", "127.0.0.1", {"libcalendar-missing.so.0", "libcalendar-gone.so.1"},
+         missing + "libcalendar-missing.so.0 nebo libcalendar-gone.so.1."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.description);
@@ -223,7 +230,7 @@ TEST_F(CalendarRun, FailedConnectReportsAndAllowsACorrectedSecondPress)
         dm.conMain.setLibraryNames(c.libraries);
         RecordingWindow window(c.host);
         pressStart(dm, window);
-        EXPECT_EQ(window.events, (std::vector<std::string>{kConnecting, kConnectFailed, kBackToStart}));
+        EXPECT_EQ(window.events, (std::vector<std::string>{kConnecting, c.notice, kBackToStart}));
         EXPECT_FALSE(dm.conMain.connected());
 
         // The user corrects the field and presses the button again.

@@ -4,6 +4,13 @@
 //   windows_probe load FILE      loads FILE by full path; prints 1 when it loaded
 //   windows_probe resources FILE the version information, the icon's sizes and the
 //                                manifest that FILE carries, as Windows reads them
+//   windows_probe notice TITLE   the texts of the window titled TITLE (a message box's
+//                                words), one static control after another
+//   windows_probe minimise TITLE minimises the window titled TITLE
+//   windows_probe foreground     the title of the window at the front ("(minimised)" after
+//                                it when it is), or "none"
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 #include <cstdio>
@@ -76,6 +83,59 @@ int showResources(const wchar_t* file)
     return 0;
 }
 
+BOOL CALLBACK printStaticText(HWND control, LPARAM)
+{
+    wchar_t className[16] = {};
+    GetClassNameW(control, className, 16);
+    if (_wcsicmp(className, L"Static") != 0)
+        return TRUE;
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+    if (!text.empty())
+        std::printf("%s\n", narrow(text.c_str()).c_str());
+    return TRUE;
+}
+
+int showNotice(const wchar_t* title)
+{
+    const HWND window = FindWindowW(nullptr, title);
+    if (!window) {
+        std::printf("no window\n");
+        return 1;
+    }
+    // The words as they are, line ends included: no "\r" added.
+    _setmode(_fileno(stdout), _O_BINARY);
+    EnumChildWindows(window, printStaticText, 0);
+    return 0;
+}
+
+// Minimises the window titled `title`, as its taskbar button would.
+int minimise(const wchar_t* title)
+{
+    const HWND window = FindWindowW(nullptr, title);
+    if (!window) {
+        std::printf("no window\n");
+        return 1;
+    }
+    ShowWindow(window, SW_MINIMIZE);
+    return IsIconic(window) ? 0 : 1;
+}
+
+// The title of the window at the front, and whether it is minimised.
+int showForeground()
+{
+    _setmode(_fileno(stdout), _O_BINARY);
+    const HWND window = GetForegroundWindow();
+    if (!window) {
+        std::printf("none\n");
+        return 0;
+    }
+    std::wstring title(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    title.resize(static_cast<std::size_t>(GetWindowTextW(window, title.data(), static_cast<int>(title.size()))));
+    std::printf("%s%s\n", narrow(title.c_str()).c_str(), IsIconic(window) ? " (minimised)" : "");
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t* argv[])
@@ -94,6 +154,14 @@ int wmain(int argc, wchar_t* argv[])
     }
     if (argc == 3 && std::wcscmp(argv[1], L"resources") == 0)
         return showResources(argv[2]);
-    std::fputs("usage: windows_probe acp | output-cp | load FILE | resources FILE\n", stderr);
+    if (argc == 3 && std::wcscmp(argv[1], L"notice") == 0)
+        return showNotice(argv[2]);
+    if (argc == 3 && std::wcscmp(argv[1], L"minimise") == 0)
+        return minimise(argv[2]);
+    if (argc == 2 && std::wcscmp(argv[1], L"foreground") == 0)
+        return showForeground();
+    std::fputs("usage: windows_probe acp | output-cp | load FILE | resources FILE | notice TITLE | minimise TITLE | "
+               "foreground\n",
+               stderr);
     return 64;
 }

@@ -100,6 +100,17 @@ void showNoticeBox(std::string_view text, std::string_view caption)
     MessageBoxW(nullptr, toWide(text).c_str(), toWide(caption).c_str(), kNoticeStyle);
 }
 
+void bringRunningWindowToFront()
+{
+    const HWND running = FindWindowW(kWindowClass, nullptr);
+    if (!running || !IsWindowVisible(running))
+        return;
+    if (IsIconic(running))
+        ShowWindow(running, SW_RESTORE);
+    // A notice open over the window is what the user must answer first.
+    SetForegroundWindow(GetLastActivePopup(running));
+}
+
 Win32MainWindow::Win32MainWindow(TDM& dataModule, std::filesystem::path configurationFile)
     : frmMain_(*this, dataModule, std::move(configurationFile)), font_(designFont())
 {

@@ -66,6 +66,10 @@ private:
     bool endRequested_ = false;
 };
 
+// Brings the main window of the program's running instance, or the notice over it, to the
+// front, restored when it is minimised; nothing when that instance shows no window.
+void bringRunningWindowToFront();
+
 // A notice: an error box with one OK button, without an owner, that stops the whole
 // program (MB_TASKMODAL) until dismissed. Texts are UTF-8.
 void showNoticeBox(std::string_view text, std::string_view caption);
