@@ -318,7 +318,7 @@ TEST(CliOptions, ConventionalFormsAreRead)
     EXPECT_EQ(full.run.format, cli::ReportFormat::Json);
     EXPECT_EQ(full.run.connectTimeout, 5u);
     EXPECT_EQ(full.run.answerTimeout, 0u);
-    EXPECT_EQ(full.parallel, 2u);
+    EXPECT_EQ(full.run.parallel, 2u);
     EXPECT_EQ(full.run.batch, 100u);
     EXPECT_EQ(full.run.sessions, 8u);
     EXPECT_TRUE(full.run.tls) << "a certificate authority asks for a verified session";
