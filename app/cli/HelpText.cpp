@@ -72,10 +72,13 @@ std::string wrapped(std::string_view text, std::string_view firstIndent, std::st
 // "[--host ADRESA]...", "[--dry-run]", "[--format text|json]".
 std::string synopsisWord(const Option& option)
 {
-    std::string word = "[" + std::string(option.name);
-    if (!option.valueCzech.empty())
-        word += " " + std::string(option.valueCzech);
-    word += "]";
+    std::string word = "[";
+    word += option.name;
+    if (!option.valueCzech.empty()) {
+        word += ' ';
+        word += option.valueCzech;
+    }
+    word += ']';
     if (option.kind == OptionKind::Texts)
         word += "...";
     return word;
@@ -98,11 +101,15 @@ std::string synopsis()
 std::string optionColumn(const Option& option)
 {
     std::string names = "  ";
-    if (!option.shortName.empty())
-        names += std::string(option.shortName) + ", ";
+    if (!option.shortName.empty()) {
+        names += option.shortName;
+        names += ", ";
+    }
     names += option.name;
-    if (!option.valueCzech.empty())
-        names += " " + std::string(option.valueCzech);
+    if (!option.valueCzech.empty()) {
+        names += ' ';
+        names += option.valueCzech;
+    }
     return names;
 }
 
@@ -111,10 +118,12 @@ std::string optionDescription(const Option& option)
 {
     std::string text(option.czech);
     if (option.kind == OptionKind::Number) {
-        text += " " + fill(texts::kHelpNumberRange, {std::to_string(option.low), std::to_string(option.high),
-                                                     std::to_string(option.byDefault)});
+        text += ' ';
+        text += fill(texts::kHelpNumberRange,
+                     {std::to_string(option.low), std::to_string(option.high), std::to_string(option.byDefault)});
     } else if (option.kind == OptionKind::Choice) {
-        text += " " + fill(texts::kHelpDefault, {option.valueCzech.substr(0, option.valueCzech.find('|'))});
+        text += ' ';
+        text += fill(texts::kHelpDefault, {option.valueCzech.substr(0, option.valueCzech.find('|'))});
     }
     return text;
 }
