@@ -30,6 +30,11 @@ inline constexpr char kWrongNumber[] = "%1: volba %3 potřebuje celé číslo od
 inline constexpr char kWrongCommandLine[] = "%1: chybný příkazový řádek: %2";
 inline constexpr char kConfigurationUnreadable[] = "%1: konfigurační soubor %2 nejde přečíst: %3";
 inline constexpr char kConfigurationMissing[] = "%1: konfigurační soubor %2 neexistuje";
+// The file, the address as written there, the fixed port.
+inline constexpr char kConfiguredPort[] =
+    "%1: konfigurační soubor %2 uvádí adresu serveru %3 s portem; port je vždy %4 a do adresy nepatří";
+// The file, why its address cannot be one.
+inline constexpr char kConfiguredAddressWrong[] = "%1: konfigurační soubor %2: %3";
 // Before the run, when the address comes from the configuration file: the file, the address.
 inline constexpr char kConfigurationRead[] = "Konfigurační soubor %1, adresa serveru %2";
 inline constexpr char kConfigurationAbsent[] = "Konfigurační soubor %1 neexistuje, adresa serveru %2";
