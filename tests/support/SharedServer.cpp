@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -70,10 +71,13 @@ void requireSharedServer()
     }
     // CTest runs one test a process, named by the filter.
     std::ofstream(note) << GTEST_FLAG_GET(filter) << " found it gone (" << processState(dir) << ")";
-    FAIL() << "The suite's test server in " << dir.string() << " no longer answers (" << reason << "); "
-           << processState(dir) << ". Later tests that need it are skipped. The end of its log ("
-           << (dir / "error.log").string() << "):\n"
-           << lastLines(dir / "error.log", 15);
+    ADD_FAILURE() << "The suite's test server in " << dir.string() << " no longer answers (" << reason << "); "
+                  << processState(dir) << ". Later tests that need it are skipped. The end of its log ("
+                  << (dir / "error.log").string() << "):\n"
+                  << lastLines(dir / "error.log", 15);
+    // After a failure in its global set-up GoogleTest reports each test "[  SKIPPED ]",
+    // which CTest would count as skipped, not failed: the program ends here, failed.
+    std::exit(EXIT_FAILURE);
 }
 
 }  // namespace testing_support
