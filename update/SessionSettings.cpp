@@ -7,7 +7,6 @@ namespace update {
 
 namespace {
 
-constexpr int kPort = 3306;
 constexpr const char kUser[] = "quorvel";
 constexpr const char kPassword[] = "selvado";
 constexpr const char kProtocol[] = "mysql-4.1";
@@ -18,7 +17,7 @@ constexpr const char kDatabase[] = "mysql";
 void assignSessionSettings(data::Connection& connection, const std::string& hostName)
 {
     connection.HostName = hostName;
-    connection.Port = kPort;
+    connection.Port = kServerPort;
     connection.User = kUser;
     connection.Password = kPassword;
     connection.Protocol = kProtocol;

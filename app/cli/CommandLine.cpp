@@ -1,17 +1,27 @@
-// The command line read by CLI11; the messages and the help are the program's own, in Czech.
+// The command line read by CLI11 with the options of the option table; the messages are
+// the program's own, in Czech.
 #include "app/cli/CommandLine.h"
 
 #include "app/cli/ConsoleTexts.h"
+#include "app/cli/OptionTable.h"
 #include "app/cli/Terminal.h"
 
 #include <CLI/CLI.hpp>
 
+#include <array>
 #include <charconv>
+#include <iterator>
+#include <stdexcept>
 #include <string_view>
 
 namespace cli {
 
 namespace {
+
+constexpr std::size_t kOptionCount = std::size(kOptions);
+
+// Blanks around an address in a hosts file.
+constexpr std::string_view kBlanks = " \t\r\v\f";
 
 CommandLine wrong(std::string_view argument, std::string problem)
 {
@@ -32,14 +42,25 @@ std::optional<unsigned> numberIn(const std::string& text, unsigned low, unsigned
     return value;
 }
 
-// An option with a number; its text is checked after parsing, for a message of our own.
-struct NumberOption {
-    const char* name;
-    unsigned low;
-    unsigned high;
-    unsigned* target;
-    std::string text;
-};
+// The words a choice takes: "text|json" gives "text nebo json".
+std::string choiceWords(std::string_view words)
+{
+    std::string out;
+    for (const char c : words)
+        out += c == '|' ? std::string(" nebo ") : std::string(1, c);
+    return out;
+}
+
+bool isOneOf(std::string_view value, std::string_view words)
+{
+    while (!words.empty()) {
+        const std::size_t end = words.find('|');
+        if (words.substr(0, end) == value)
+            return true;
+        words = end == std::string_view::npos ? std::string_view() : words.substr(end + 1);
+    }
+    return false;
+}
 
 // CLI11 names the option first in the message of a missing value: "--host: 1 required TEXT missing".
 std::string optionNamedIn(const std::string& message)
@@ -47,7 +68,114 @@ std::string optionNamedIn(const std::string& message)
     return message.substr(0, message.find(':'));
 }
 
+std::string cliNames(const Option& option)
+{
+    return option.shortName.empty() ? std::string(option.name)
+                                     : std::string(option.shortName) + "," + std::string(option.name);
+}
+
+// Where a single text's value goes.
+void takeText(CommandLine& result, std::string_view option, const std::string& value)
+{
+    if (option == "--hosts-file") {
+        result.hostsFile = value;
+    } else if (option == "--config") {
+        result.configurationFile = value;
+    } else if (option == "--tls-ca") {
+        result.run.tlsCaFile = value;
+        result.run.tls = true;  // a certificate authority only makes sense for a verified session
+    } else if (option == "--format") {
+        result.run.format = value == "json" ? ReportFormat::Json : ReportFormat::Text;
+    } else {
+        throw std::logic_error("the option " + std::string(option) + " has no place for its value");
+    }
+}
+
+// What the parser holds for each row of the table, by the row's place in it.
+struct GivenValues {
+    std::array<bool, kOptionCount> flags{};
+    std::array<std::string, kOptionCount> texts;
+    std::array<std::vector<std::string>, kOptionCount> lists;
+    std::array<const CLI::Option*, kOptionCount> options{};
+};
+
+void addOptions(CLI::App& app, GivenValues& given)
+{
+    for (std::size_t i = 0; i < kOptionCount; ++i) {
+        const Option& option = kOptions[i];
+        switch (option.kind) {
+        case OptionKind::Flag:
+        case OptionKind::Action: given.options[i] = app.add_flag(cliNames(option), given.flags[i]); break;
+        case OptionKind::Texts:
+            given.options[i] = app.add_option(cliNames(option), given.lists[i])->allow_extra_args(false)->type_size(1);
+            break;
+        case OptionKind::Number:
+        case OptionKind::Text:
+        case OptionKind::Choice:
+            given.options[i] = app.add_option(cliNames(option), given.texts[i])
+                                   ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+            break;
+        case OptionKind::EndOfOptions: break;  // CLI11 knows "--"
+        }
+    }
+}
+
+// The values given, checked and put in place; the first wrong one ends the reading.
+std::optional<CommandLine> takeValues(CommandLine& result, const GivenValues& given)
+{
+    for (std::size_t i = 0; i < kOptionCount; ++i) {
+        const Option& option = kOptions[i];
+        if (!given.options[i] || given.options[i]->count() == 0)
+            continue;
+        const std::string& text = given.texts[i];
+        switch (option.kind) {
+        case OptionKind::Flag: result.run.*option.flag = true; break;
+        case OptionKind::Number: {
+            const std::optional<unsigned> value = numberIn(text, option.low, option.high);
+            if (!value) {
+                return wrong(text, fill(texts::kWrongNumber, {"%1", "%2", option.name, std::to_string(option.low),
+                                                              std::to_string(option.high)}));
+            }
+            result.run.*option.number = *value;
+            break;
+        }
+        case OptionKind::Texts:
+            for (const std::string& value : given.lists[i]) {
+                // An empty or blank host would mean the local server to the client library;
+                // a script whose variable came out empty must not update that one by surprise.
+                if (!hasVisibleCharacter(value))
+                    return wrong(option.name, texts::kEmptyHost);
+            }
+            result.hosts = given.lists[i];
+            break;
+        case OptionKind::Text:
+            if (text.empty())
+                return wrong(option.name, texts::kValueMissing);
+            takeText(result, option.name, text);
+            break;
+        case OptionKind::Choice:
+            if (!isOneOf(text, option.valueCzech))
+                return wrong(text, fill(texts::kWrongChoice, {"%1", "%2", option.name, choiceWords(option.valueCzech)}));
+            takeText(result, option.name, text);
+            break;
+        case OptionKind::Action:
+        case OptionKind::EndOfOptions: break;
+        }
+    }
+    return std::nullopt;
+}
+
 }  // namespace
+
+bool hasVisibleCharacter(std::string_view text)
+{
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte > 0x20 && byte != 0x7F)
+            return true;
+    }
+    return false;
+}
 
 std::vector<std::string> hostsInFile(std::string_view text)
 {
@@ -57,10 +185,12 @@ std::vector<std::string> hostsInFile(std::string_view text)
         std::string_view line = text.substr(0, end);
         text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
         line = line.substr(0, line.find('#'));
-        const std::size_t first = line.find_first_not_of(" \t\r");
-        if (first == std::string_view::npos)
+        // Whatever the blanks trimmed below, a line without a visible character is no
+        // address: an empty one would reach the local server.
+        if (!hasVisibleCharacter(line))
             continue;
-        line = line.substr(first, line.find_last_not_of(" \t\r") - first + 1);
+        const std::size_t first = line.find_first_not_of(kBlanks);
+        line = line.substr(first, line.find_last_not_of(kBlanks) - first + 1);
         hosts.emplace_back(line);
     }
     return hosts;
@@ -73,33 +203,8 @@ CommandLine parseCommandLine(std::span<const char* const> arguments)
     // The help and the messages are written by the program, in its own language.
     app.set_help_flag();
     app.allow_extras();
-
-    bool help = false;
-    bool version = false;
-    std::string format = "text";
-    std::string hostsFile;
-    std::string configurationFile;
-    std::string tlsCaFile;
-    std::vector<NumberOption> numbers = {
-        {"--connect-timeout", 0, 86400, &result.run.connectTimeout, {}},
-        {"--timeout", 0, 86400, &result.run.answerTimeout, {}},
-        {"--parallel", 1, 64, &result.parallel, {}},
-        {"--batch", 1, 1000, &result.run.batch, {}},
-        {"--sessions", 1, 64, &result.run.sessions, {}},
-    };
-    const auto single = [](CLI::Option* option) { option->multi_option_policy(CLI::MultiOptionPolicy::TakeLast); };
-
-    app.add_flag("-h,--help", help);
-    app.add_flag("-V,--version", version);
-    app.add_flag("--dry-run", result.run.trialRun);
-    app.add_flag("--tls", result.run.tls);
-    app.add_option("--host", result.hosts)->allow_extra_args(false)->type_size(1);
-    single(app.add_option("--hosts-file", hostsFile));
-    single(app.add_option("--config", configurationFile));
-    single(app.add_option("--format", format));
-    single(app.add_option("--tls-ca", tlsCaFile));
-    for (NumberOption& number : numbers)
-        single(app.add_option(number.name, number.text));
+    GivenValues given;
+    addOptions(app, given);
 
     // CLI11 takes "--host=" for an option without its value; it is an empty address.
     for (const char* argument : arguments) {
@@ -120,13 +225,13 @@ CommandLine parseCommandLine(std::span<const char* const> arguments)
         return wrong(error.what(), texts::kWrongCommandLine);
     }
 
-    if (help) {
-        result.action = CommandLine::Action::ShowHelp;
-        return result;
-    }
-    if (version) {
-        result.action = CommandLine::Action::ShowVersion;
-        return result;
+    // Help outweighs version, and both outweigh everything else on the line.
+    for (const auto& [name, action] : {std::pair{"--help", CommandLine::Action::ShowHelp},
+                                       std::pair{"--version", CommandLine::Action::ShowVersion}}) {
+        if (app.count(name) > 0) {
+            result.action = action;
+            return result;
+        }
     }
     // "--" ends the options; nothing may follow it, since the program takes no operands.
     std::vector<std::string> rest = app.remaining();
@@ -135,41 +240,8 @@ CommandLine parseCommandLine(std::span<const char* const> arguments)
     if (!rest.empty())
         return wrong(rest.front(), texts::kUnknownArgument);
 
-    for (const std::string& host : result.hosts) {
-        // An empty host would mean the local server to the client library; a script
-        // whose variable came out empty must not update that one by surprise.
-        if (host.empty())
-            return wrong("--host", texts::kEmptyHost);
-    }
-    if (app.count("--hosts-file") > 0) {
-        if (hostsFile.empty())
-            return wrong("--hosts-file", texts::kValueMissing);
-        result.hostsFile = hostsFile;
-    }
-    if (app.count("--config") > 0) {
-        if (configurationFile.empty())
-            return wrong("--config", texts::kValueMissing);
-        result.configurationFile = configurationFile;
-    }
-    if (format == "json")
-        result.run.format = ReportFormat::Json;
-    else if (format != "text")
-        return wrong(format, texts::kWrongFormat);
-    if (app.count("--tls-ca") > 0) {
-        if (tlsCaFile.empty())
-            return wrong("--tls-ca", texts::kValueMissing);
-        result.run.tlsCaFile = tlsCaFile;
-        result.run.tls = true;  // a certificate authority only makes sense for a verified session
-    }
-    for (const NumberOption& number : numbers) {
-        if (app.count(number.name) == 0)
-            continue;
-        const std::optional<unsigned> value = numberIn(number.text, number.low, number.high);
-        if (!value)
-            return wrong(number.text, fill(texts::kWrongNumber, {"%1", "%2", number.name, std::to_string(number.low),
-                                                                 std::to_string(number.high)}));
-        *number.target = *value;
-    }
+    if (std::optional<CommandLine> problem = takeValues(result, given))
+        return std::move(*problem);
     return result;
 }
 

@@ -1,34 +1,15 @@
 // The console program's command line: what to do, with which servers and how.
 #pragma once
 
-#include <atomic>
+#include "app/cli/RunSettings.h"
+
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace cli {
-
-enum class ReportFormat { Text, Json };
-
-// How every server is updated. Without options: the window's session (one statement per
-// round trip, one session, no TLS), but with time limits.
-struct RunSettings {
-    // List and print each statement, send none.
-    bool trialRun = false;
-    ReportFormat format = ReportFormat::Text;
-    // Seconds; 0 means no limit. A scheduled job must never wait forever, so both have limits.
-    unsigned connectTimeout = 10;
-    unsigned answerTimeout = 60;
-    // Statements per round trip and sessions per server; 1 and 1 are the window's way.
-    unsigned batch = 1;
-    unsigned sessions = 1;
-    bool tls = false;
-    // Empty: the system's certificate store.
-    std::string tlsCaFile;
-    // When it becomes true, every server stops after the round trips under way.
-    const std::atomic<bool>* stop = nullptr;
-};
 
 struct CommandLine {
     enum class Action { Run, ShowHelp, ShowVersion, Wrong };
@@ -42,8 +23,6 @@ struct CommandLine {
     std::optional<std::string> configurationFile;
     // How each server is updated.
     RunSettings run;
-    // Servers updated at the same time.
-    unsigned parallel = 4;
 
     // For Action::Wrong: the message pattern (%1 the program, %2 the argument) and the
     // argument that is not understood, the option that lacks its value or the wrong value.
@@ -51,11 +30,15 @@ struct CommandLine {
     std::string wrongArgument;
 };
 
-// `arguments` without the program's own name.
+// `arguments` without the program's own name; the options are those of kOptions.
 CommandLine parseCommandLine(std::span<const char* const> arguments);
 
 // The addresses in a hosts file's text: one a line, blanks around it dropped, '#' starting
-// a comment, empty lines skipped.
+// a comment; a line without a visible character gives none.
 std::vector<std::string> hostsInFile(std::string_view text);
+
+// True when `text` has a character besides blanks and control characters: an address
+// that is not would mean the local server to the client library.
+bool hasVisibleCharacter(std::string_view text);
 
 }  // namespace cli

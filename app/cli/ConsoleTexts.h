@@ -7,59 +7,34 @@ inline constexpr char kProgramName[] = "calendar-import-cli";
 
 inline constexpr char kUsage[] =
     "Použití: calendar-import-cli [VOLBY]   (calendar-import-cli --help vypíše všechny volby)";
-inline constexpr char kHelp[] =
-    "Použití: calendar-import-cli [--host ADRESA]... [--hosts-file SOUBOR] [--config SOUBOR]\n"
-    "           [--dry-run] [--format text|json] [--connect-timeout S] [--timeout S]\n"
-    "           [--parallel N] [--batch N] [--sessions N] [--tls] [--tls-ca SOUBOR]\n"
-    "\n"
-    "Zapíše kalendář roku 2008 do tabulky calendar každé databáze, kterou server vypíše.\n"
-    "\n"
-    "  --host ADRESA        adresa serveru; lze zadat vícekrát, servery se pak aktualizují\n"
-    "                       souběžně; bez ní platí IP ze sekce DATABASE souboru\n"
-    "                       %1 (výchozí localhost)\n"
-    "  --hosts-file SOUBOR  adresy serverů ze souboru, jedna na řádek, # uvozuje poznámku\n"
-    "  --config SOUBOR      číst adresu z jiného konfiguračního souboru než z toho výše\n"
-    "  --dry-run            připojí se a vypíše příkaz pro každou databázi, žádný neodešle;\n"
-    "                       text je ke čtení (escapováno jako níže), přesný příkaz je\n"
-    "                       v poli statement výstupu --format json\n"
-    "  --format text|json   json: jeden objekt JSON na řádek na standardní výstup\n"
-    "                       (databáze a souhrn), hlášení pro člověka na chybový výstup\n"
-    "  --connect-timeout S  nejdelší čekání na připojení v sekundách (výchozí 10, 0 bez omezení)\n"
-    "  --timeout S          nejdelší čekání na kteroukoli odpověď serveru, i na jeho úvodní\n"
-    "                       pozdrav při připojení (výchozí 60, 0 bez omezení)\n"
-    "  --parallel N         kolik serverů se aktualizuje zároveň (výchozí 4)\n"
-    "  --batch N            až N příkazů odeslaných za sebou bez čekání na odpovědi, méně\n"
-    "                       čekání na pomalé síti; každý je dotaz sám za sebe (výchozí 1)\n"
-    "  --sessions N         N spojení k jednomu serveru, každé si bere část seznamu (výchozí 1)\n"
-    "  --tls                vyžaduje šifrované spojení a ověří certifikát serveru\n"
-    "  --tls-ca SOUBOR      certifikát autority, proti které se ověřuje (jinak systémové\n"
-    "                       úložiště certifikátů); zapíná --tls\n"
-    "  -h, --help           vypíše tuto nápovědu\n"
-    "  -V, --version        vypíše verzi programu\n"
-    "\n"
-    "Názvy databází a příkazy se vypisují přesně: řídicí znaky a zpětné lomítko jako \\n, \\r,\n"
-    "\\t, \\\\, \\xNN, a znaky, které kódování terminálu nemá, jako \\u{XXXX}.\n"
-    "\n"
-    "Návratový kód (u více serverů ten nejhorší: 2, 1, 3, 0):\n"
-    "  0   běh doběhl a něco zapsal nebo kalendář už v databázích byl (i s přeskočenými)\n"
-    "  1   nepodařilo se připojit\n"
-    "  2   seznam databází nešel načíst nebo se spojení přerušilo\n"
-    "  3   nic nebylo zapsáno: všechny databáze příkaz odmítly\n"
-    "  64  chybný příkazový řádek\n"
-    "  66  soubor se seznamem serverů nejde přečíst\n"
-    "  69  kódování Windows-1250 není v systému k dispozici\n"
-    "  70  vnitřní chyba programu (vypíše jeden řádek s popisem)\n"
-    "  74  výstup nejde zapsat\n"
-    "  78  konfigurační soubor existuje, ale nejde přečíst, nebo soubor z --config neexistuje\n"
-    "  130, 143  běh přerušen signálem SIGINT, SIGTERM (souhrn se vypíše)";
+// The help's parts around the option table's and the exit-status table's rows.
+inline constexpr char kHelpUsage[] = "Použití: calendar-import-cli";
+inline constexpr char kHelpPurpose[] =
+    "Zapíše kalendář roku 2008 do tabulky calendar každé databáze, kterou server vypíše.";
+inline constexpr char kHelpNamesExact[] =
+    "Názvy databází a příkazy se vypisují přesně: řídicí znaky a zpětné lomítko jako \\n, \\r, \\t, \\\\, "
+    "\\xNN, a znaky, které kódování terminálu nemá, jako \\u{XXXX}.";
+// %1: the configuration file's place, on a line of its own.
+inline constexpr char kHelpConfiguration[] =
+    "Bez --host a --hosts-file platí adresa IP ze sekce DATABASE souboru\n  %1 (výchozí localhost)";
+// %1: the statuses of servers' runs, heaviest first.
+inline constexpr char kHelpExitStatuses[] = "Návratový kód (u více serverů ten nejhorší: %1):";
+inline constexpr char kHelpNumberRange[] = "(od %1 do %2, výchozí %3)";
+inline constexpr char kHelpDefault[] = "(výchozí %1)";
+
 inline constexpr char kUnknownArgument[] = "%1: neznámý argument %2";
 inline constexpr char kValueMissing[] = "%1: volbě %2 chybí hodnota";
 inline constexpr char kEmptyHost[] = "%1: volba --host potřebuje adresu; místní server je localhost";
-inline constexpr char kWrongFormat[] = "%1: volba --format přijímá text nebo json, ne %2";
+inline constexpr char kWrongChoice[] = "%1: volba %3 přijímá %4, ne %2";
 inline constexpr char kWrongNumber[] = "%1: volba %3 potřebuje celé číslo od %4 do %5, ne %2";
 inline constexpr char kWrongCommandLine[] = "%1: chybný příkazový řádek: %2";
 inline constexpr char kConfigurationUnreadable[] = "%1: konfigurační soubor %2 nejde přečíst: %3";
 inline constexpr char kConfigurationMissing[] = "%1: konfigurační soubor %2 neexistuje";
+// The file, the address as written there, the fixed port.
+inline constexpr char kConfiguredPort[] =
+    "%1: konfigurační soubor %2 uvádí adresu serveru %3 s portem; port je vždy %4 a do adresy nepatří";
+// The file, why its address cannot be one.
+inline constexpr char kConfiguredAddressWrong[] = "%1: konfigurační soubor %2: %3";
 // Before the run, when the address comes from the configuration file: the file, the address.
 inline constexpr char kConfigurationRead[] = "Konfigurační soubor %1, adresa serveru %2";
 inline constexpr char kConfigurationAbsent[] = "Konfigurační soubor %1 neexistuje, adresa serveru %2";

@@ -4,13 +4,54 @@
 #include "app/cli/ConsoleOutput.h"
 #include "app/cli/ConsoleTexts.h"
 #include "app/cli/ExitStatus.h"
+#include "data/DatabaseError.h"
+#include "data/HostText.h"
 #include "platform/FilePath.h"
 #include "platform/TextFile.h"
 #include "update/Configuration.h"
+#include "update/SessionSettings.h"
 
 #include <algorithm>
 
 namespace cli {
+
+namespace {
+
+bool allDigits(std::string_view text)
+{
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// "host:3306" or "[::1]:3306": a port written after the host, which the configuration
+// file's address cannot carry (an IPv6 address alone has colons of its own).
+bool namesAPort(std::string_view address)
+{
+    const std::size_t colon = address.rfind(':');
+    if (colon == std::string_view::npos || colon == 0 || !allDigits(address.substr(colon + 1)))
+        return false;
+    const std::string_view host = address.substr(0, colon);
+    return host.find(':') == std::string_view::npos || (host.front() == '[' && host.back() == ']');
+}
+
+// Why the configured address cannot be a host, in one line; none when it can. The
+// business application's own reading is left alone: an empty address still means the
+// local server to both.
+std::optional<std::string> configuredAddressProblem(const Terminal& terminal, const std::string& file,
+                                                    const std::string& address)
+{
+    try {
+        data::checkHostText(address, terminal.escaped(address));
+        return std::nullopt;
+    } catch (const data::ProgramError& error) {
+        if (namesAPort(address)) {
+            return fill(texts::kConfiguredPort, {texts::kProgramName, terminal.path(file), terminal.escaped(address),
+                                                 std::to_string(update::kServerPort)});
+        }
+        return fill(texts::kConfiguredAddressWrong, {texts::kProgramName, terminal.path(file), error.text()});
+    }
+}
+
+}  // namespace
 
 std::variant<ServerList, int> serversToUpdate(const Terminal& terminal, const CommandLine& commandLine,
                                               const std::string& installedFile, std::FILE* err)
@@ -52,6 +93,10 @@ std::variant<ServerList, int> serversToUpdate(const Terminal& terminal, const Co
         if (configured.fileMissing && commandLine.configurationFile) {
             printLines(err, terminal,
                        {fill(texts::kConfigurationMissing, {texts::kProgramName, terminal.path(file)})});
+            return kExitConfigurationUnreadable;
+        }
+        if (const auto problem = configuredAddressProblem(terminal, file, configured.address)) {
+            printLines(err, terminal, {*problem});
             return kExitConfigurationUnreadable;
         }
         servers.configuration = ConfigurationRead{file, !configured.fileMissing};

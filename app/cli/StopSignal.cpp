@@ -1,99 +1,31 @@
-// The stop signals, taken by a thread of their own on POSIX and by a console handler on Windows.
+// The stop request that both systems' signal handlers record.
 #include "app/cli/StopSignal.h"
-
-#include <csignal>
-
-#if defined(_WIN32)
-#include <windows.h>
-#else
-#include <pthread.h>
-#endif
 
 namespace cli {
 
-namespace {
-
-std::atomic<bool> gStopRequested{false};
-std::atomic<int> gSignalNumber{0};
-
-
-#if defined(_WIN32)
-
-BOOL WINAPI onConsoleEvent(DWORD event)
+bool StopRequest::record(int signal) noexcept
 {
-    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT)
-        return FALSE;
-    if (gStopRequested.exchange(true))
-        return FALSE;  // the second one ends the program
-    gSignalNumber = SIGINT;
-    return TRUE;
+    int none = 0;
+    if (!signal_.compare_exchange_strong(none, signal))
+        return false;
+    requested_.store(true);
+    return true;
 }
 
-#else
-
-// Waits for the signals, which every other thread keeps blocked: no read or write of a
-// session is ever cut short by one, so the statement in flight gets its answer.
-void waitForStopSignals(sigset_t signals)
+StopRequest& programStopRequest()
 {
-    int number = 0;
-    if (sigwait(&signals, &number) != 0)
-        return;
-    gSignalNumber = number;
-    gStopRequested.store(true);
-    // The second signal ends the program at once, as if it had never been caught.
-    if (sigwait(&signals, &number) != 0)
-        return;
-    std::signal(number, SIG_DFL);
-    pthread_sigmask(SIG_UNBLOCK, &signals, nullptr);
-    std::raise(number);
-}
-
-void* waitForStopSignalsIn(void* signals)
-{
-    waitForStopSignals(*static_cast<const sigset_t*>(signals));
-    return nullptr;
-}
-
-#endif
-
-}  // namespace
-
-void catchStopSignals()
-{
-#if defined(_WIN32)
-    SetConsoleCtrlHandler(onConsoleEvent, TRUE);
-#else
-    // Blocked before any other thread starts, so that every thread inherits the mask.
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-    static sigset_t waitedFor;
-    waitedFor = signals;
-    // Waiting takes next to no stack: a small one starts even where a thread with the
-    // default one would not fit.
-    pthread_attr_t attributes;
-    pthread_attr_init(&attributes);
-    pthread_attr_setstacksize(&attributes, 256 * 1024);
-    pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED);
-    pthread_t thread;
-    const bool started = pthread_create(&thread, &attributes, waitForStopSignalsIn, &waitedFor) == 0;
-    pthread_attr_destroy(&attributes);
-    // With no thread to take them, the signals end the program in the usual way.
-    if (!started)
-        pthread_sigmask(SIG_UNBLOCK, &signals, nullptr);
-#endif
+    static StopRequest request;
+    return request;
 }
 
 const std::atomic<bool>& stopRequested()
 {
-    return gStopRequested;
+    return programStopRequest().requested();
 }
 
 int stopSignalNumber()
 {
-    return gSignalNumber;
+    return programStopRequest().signal();
 }
 
 }  // namespace cli

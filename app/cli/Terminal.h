@@ -2,6 +2,7 @@
 // and names and statements escaped so that they can be recovered exactly.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -11,17 +12,18 @@ class Terminal {
 public:
     // Takes the encoding of the locale's LC_CTYPE (setlocale must have run). On Windows
     // the texts stay UTF-8: platform::writeText gives a console UTF-16 and anything else
-    // the UTF-8 bytes.
+    // the UTF-8 bytes. (One file per system: TerminalPosix.cpp, TerminalWindows.cpp.)
     Terminal();
 
     // A message: in a locale that cannot show a letter, the letter loses its accent
     // ("dokončena" becomes "dokoncena") or becomes '?'.
     std::string message(std::string_view utf8) const;
 
-    // A name, a statement or a server's text, never altered: control characters and
-    // the backslash are written as escapes (\n, \r, \t, \\, \xNN), and a character the
-    // locale cannot show as \u{XXXX}. Plain printable text stays as it is.
-    std::string verbatim(std::string_view utf8) const;
+    // A name, a statement or a server's text, escaped so that it reads back exactly:
+    // control characters (DEL and C1 included) and the backslash as \n, \r, \t, \\,
+    // \xNN, and a character the locale cannot show as \u{XXXX}. Plain printable text
+    // stays as it is.
+    std::string escaped(std::string_view utf8) const;
 
     // A file's path: control characters escaped like a name's, backslashes left as they
     // are (they separate a Windows path's folders).
@@ -29,8 +31,6 @@ public:
 
     // A command-line argument in the locale's encoding, as UTF-8.
     std::string argument(std::string_view localBytes) const;
-
-    bool utf8() const noexcept { return utf8_; }
 
 private:
     std::string codeset_;

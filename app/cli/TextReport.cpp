@@ -24,34 +24,34 @@ TextReport::TextReport(const Terminal& terminal, ConsoleOutput& output, bool dat
       output_(output),
       databaseStream_(databasesToErrorOutput ? output.err() : output.out()),
       server_(std::move(server)),
-      prefix_(prefixLines ? fill(texts::kServerPrefix, {terminal.verbatim(server_)}) : std::string())
+      prefix_(prefixLines ? fill(texts::kServerPrefix, {terminal.escaped(server_)}) : std::string())
 {
 }
 
 std::string TextReport::failureText(const update::Failure& why) const
 {
-    const std::string text = terminal_.verbatim(why.text);
+    const std::string text = terminal_.escaped(why.text);
     return why.number ? fill(texts::kServerError, {text, std::to_string(*why.number)}) : text;
 }
 
 void TextReport::updated(std::string_view name)
 {
-    databaseLine(terminal_.message(fill(texts::kDatabaseUpdated, {terminal_.verbatim(name)})));
+    databaseLine(terminal_.message(fill(texts::kDatabaseUpdated, {terminal_.escaped(name)})));
 }
 
 void TextReport::skipped(std::string_view name, const update::Failure& why)
 {
-    databaseLine(terminal_.message(fill(texts::kDatabaseSkipped, {terminal_.verbatim(name), failureText(why)})));
+    databaseLine(terminal_.message(fill(texts::kDatabaseSkipped, {terminal_.escaped(name), failureText(why)})));
 }
 
 void TextReport::listedAgain(std::string_view name)
 {
-    databaseLine(terminal_.message(fill(texts::kDatabaseListedAgain, {terminal_.verbatim(name)})));
+    databaseLine(terminal_.message(fill(texts::kDatabaseListedAgain, {terminal_.escaped(name)})));
 }
 
 void TextReport::unknown(std::string_view name, const update::Failure& why)
 {
-    databaseLine(terminal_.message(fill(texts::kDatabaseUnknown, {terminal_.verbatim(name), failureText(why)})));
+    databaseLine(terminal_.message(fill(texts::kDatabaseUnknown, {terminal_.escaped(name), failureText(why)})));
 }
 
 void TextReport::keptBack(std::string_view statement)
@@ -59,18 +59,18 @@ void TextReport::keptBack(std::string_view statement)
     // The statement as built, its closing ';' included, escaped like every name on the
     // console: for reading, not for a client (a backslash shows as two). The JSON report
     // carries it exactly.
-    databaseLine(terminal_.verbatim(statement));
+    databaseLine(terminal_.escaped(statement));
 }
 
 void TextReport::sessionNotOpened(const update::Failure& why)
 {
-    diagnostic(fill(texts::kFurtherSessionFailed, {texts::kProgramName, terminal_.verbatim(server_), failureText(why)}));
+    diagnostic(fill(texts::kFurtherSessionFailed, {texts::kProgramName, terminal_.escaped(server_), failureText(why)}));
 }
 
 void TextReport::finished(const ServerResult& result)
 {
     const update::RunOutcome& outcome = result.outcome;
-    const std::string server = terminal_.verbatim(server_);
+    const std::string server = terminal_.escaped(server_);
     const std::string why = outcome.failure ? failureText(*outcome.failure) : std::string();
     switch (outcome.end) {
     case update::RunEnd::NoConnection:
@@ -80,7 +80,7 @@ void TextReport::finished(const ServerResult& result)
     case update::RunEnd::SessionLost: diagnostic(fill(texts::kSessionLost, {texts::kProgramName, server, why})); break;
     case update::RunEnd::Interrupted: diagnostic(fill(texts::kInterrupted, {texts::kProgramName, server})); break;
     case update::RunEnd::SameServer:
-        diagnostic(fill(texts::kSameServer, {texts::kProgramName, server, terminal_.verbatim(outcome.sameServerAs)}));
+        diagnostic(fill(texts::kSameServer, {texts::kProgramName, server, terminal_.escaped(outcome.sameServerAs)}));
         break;
     case update::RunEnd::Completed:
         if (result.trialRun)

@@ -293,6 +293,48 @@ TEST_F(CliRun, HostComesFromTheConfigurationFileUnlessGiven)
     std::filesystem::remove_all(dir);
 }
 
+// The configuration file's address is a host and nothing more: a port or another part
+// written into it is the file's fault (78), said in one line before any connection; an
+// IPv6 address is an address, and blanks alone still mean the local server, as the
+// business application reads them.
+TEST_F(CliRun, AnAddressInTheConfigurationFileThatCannotBeAHostIsAConfigurationError)
+{
+    const std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) / "calendar-cli-address";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    const std::string file = programPath(dir / "quorvel.ini");
+    const std::string refused = "calendar-import-cli: konfigurační soubor " + file;
+    const std::string port = " s portem; port je vždy 3306 a do adresy nepatří";
+    const struct {
+        const char* address;
+        int exitStatus;
+        std::string line;  // the first line on standard error
+    } cases[] = {
+        {"127.0.0.1:3306", 78, refused + " uvádí adresu serveru 127.0.0.1:3306" + port},
+        {"localhost:3307", 78, refused + " uvádí adresu serveru localhost:3307" + port},
+        {"[::1]:3306", 78, refused + " uvádí adresu serveru [::1]:3306" + port},
+        {"127.0.0.1/data", 78,
+         refused + ": Adresa serveru \"127.0.0.1/data\" obsahuje znak, který v adrese být nemůže (: / ? , ; =)"},
+        {"::1", 0, "Konfigurační soubor " + file + ", adresa serveru ::1"},
+        // Nothing routes there: a connection tried and failed, not a configuration error.
+        {"fd00::10", 1, "Konfigurační soubor " + file + ", adresa serveru fd00::10"},
+        {"   ", 0, "Konfigurační soubor " + file + ", adresa serveru "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.address);
+        std::ofstream(dir / "quorvel.ini", std::ios::trunc) << "[DATABASE]\r\nIP=" << c.address << "\r\n";
+        const CliResult result = runCli({"--config", file, "--dry-run", "--connect-timeout", "5"});
+        EXPECT_EQ(result.exitStatus, c.exitStatus) << testing::PrintToString(result.err);
+        ASSERT_FALSE(result.err.empty());
+        EXPECT_EQ(result.err.front(), c.line);
+        if (c.exitStatus == 78) {
+            EXPECT_EQ(result.err.size(), 1u);
+            EXPECT_TRUE(result.out.empty());
+        }
+    }
+    std::filesystem::remove_all(dir);
+}
+
 // The report names the configuration file that gave the address, for a person and in JSON.
 TEST_F(CliRun, ReportNamesTheConfigurationFileRead)
 {
@@ -435,6 +477,7 @@ TEST(CliCommandLine, WrongArgumentsGiveUsageAndSixtyFour)
         {"empty host", {"--host="}, "calendar-import-cli: volba --host potřebuje adresu; místní server je localhost"},
         {"empty host as its own argument", {"--host", ""},
          "calendar-import-cli: volba --host potřebuje adresu; místní server je localhost"},
+        {"blank host", {"--host", " \t"}, "calendar-import-cli: volba --host potřebuje adresu; místní server je localhost"},
         {"wrong after right", {"--dry-run", "-x"}, "calendar-import-cli: neznámý argument -x"},
     };
     for (const Case& c : cases) {

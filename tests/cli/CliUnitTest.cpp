@@ -5,12 +5,15 @@
 #include "app/cli/ConsoleReport.h"
 #include "app/cli/ExitStatus.h"
 #include "app/cli/JsonText.h"
+#include "app/cli/OptionTable.h"
 #include "app/cli/ServerResult.h"
 #include "app/cli/ServersToUpdate.h"
+#include "app/cli/StopSignal.h"
 
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -65,16 +68,33 @@ TEST(CliNumbers, ThousandsAreSetApartBySpaces)
         EXPECT_EQ(cli::groupedDigits(number), text);
 }
 
+// Files as editors on both systems save them: an empty host would mean the local server
+// to the client library, so no line without an address may give one, whatever its line
+// ends and blanks.
 TEST(CliHostsFile, OneAddressALineCommentsAndBlanksDropped)
 {
-    EXPECT_EQ(cli::hostsInFile("# servers of the branch offices\n"
-                               "192.0.2.10\n"
-                               "  db.example.test  # Brno\r\n"
-                               "\n"
-                               "\t\n"
-                               "::1"),
-              (std::vector<std::string>{"192.0.2.10", "db.example.test", "::1"}));
-    EXPECT_TRUE(cli::hostsInFile("# nothing\n\n").empty());
+    using Hosts = std::vector<std::string>;
+    const struct {
+        const char* what;
+        std::string text;
+        Hosts hosts;
+    } cases[] = {
+        {"comments, blanks and empty lines",
+         "# servers of the branch offices\n192.0.2.10\n  db.example.test  # Brno\n\n\t\n::1",
+         {"192.0.2.10", "db.example.test", "::1"}},
+        {"CRLF line ends with an empty line", "a\r\n\r\nb\r\n", {"a", "b"}},
+        {"CRLF and blanks around the address", "  a \t\r\n\t b\r\n", {"a", "b"}},
+        {"a comment after an address, CRLF", "a # Brno\r\n", {"a"}},
+        {"a last line without its end", "a\r\nb\r", {"a", "b"}},
+        {"only comments", "# nothing\n\n", {}},
+        {"only CRLF line ends", "\r\n\r\n\r\n", {}},
+        {"only blanks of every kind", " \t\r\n\v\f\n\r\n", {}},
+        {"control characters and DEL are no address", "\x01\x1A\x7F\r\n", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(cli::hostsInFile(c.text), c.hosts);
+    }
 }
 
 // The lines written to `stream` so far.
@@ -220,6 +240,8 @@ TEST(CliServers, CommandLineThenHostsFileElseTheConfigurationFile)
     const std::string folder = (dir / "folder").string();
     std::ofstream(list) << "# branches\nb\nc  # Brno\na\n";
     std::ofstream(comments) << "# none yet\n\n";
+    const std::string blankLines = (dir / "blank-lines").string();
+    std::ofstream(blankLines, std::ios::binary) << "\r\n \t\r\n\r\n";
     std::ofstream(ini) << "[DATABASE]\nIP=192.0.2.10\n";
 
     struct Case {
@@ -243,6 +265,7 @@ TEST(CliServers, CommandLineThenHostsFileElseTheConfigurationFile)
         {"the configuration file unreadable", {}, folder, {}, {}, false, 78},
         {"the hosts file missing", {"--hosts-file", absent, "--host", "a"}, ini, {}, {}, false, 66},
         {"the hosts file without an address", {"--hosts-file", comments}, ini, {}, {}, false, 66},
+        {"the hosts file of blank CRLF lines", {"--hosts-file", blankLines}, ini, {}, {}, false, 66},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -318,7 +341,7 @@ TEST(CliOptions, ConventionalFormsAreRead)
     EXPECT_EQ(full.run.format, cli::ReportFormat::Json);
     EXPECT_EQ(full.run.connectTimeout, 5u);
     EXPECT_EQ(full.run.answerTimeout, 0u);
-    EXPECT_EQ(full.parallel, 2u);
+    EXPECT_EQ(full.run.parallel, 2u);
     EXPECT_EQ(full.run.batch, 100u);
     EXPECT_EQ(full.run.sessions, 8u);
     EXPECT_TRUE(full.run.tls) << "a certificate authority asks for a verified session";
@@ -338,6 +361,66 @@ TEST(CliOptions, ConventionalFormsAreRead)
     EXPECT_EQ(parse({"-V"}).action, cli::CommandLine::Action::ShowVersion);
     EXPECT_EQ(parse({"--version", "--help"}).action, cli::CommandLine::Action::ShowHelp);
     EXPECT_EQ(parse({"--timeout", "3", "--timeout", "4"}).run.answerTimeout, 4u) << "the last one counts";
+}
+
+// Every number's limits are values the program takes, the values beyond them are not; the
+// limits and the defaults are the table's.
+TEST(CliOptions, EveryNumberTakesItsLimitsAndRefusesWhatLiesBeyond)
+{
+    const cli::RunSettings defaults;
+    for (const cli::Option& option : cli::kOptions) {
+        if (option.kind != cli::OptionKind::Number)
+            continue;
+        const std::string name(option.name);
+        SCOPED_TRACE(name);
+        EXPECT_EQ(defaults.*option.number, option.byDefault);
+        for (const unsigned limit : {option.low, option.high}) {
+            const std::string given = name + "=" + std::to_string(limit);
+            const cli::CommandLine taken = parse({given.c_str()});
+            ASSERT_EQ(taken.action, cli::CommandLine::Action::Run) << given << ": " << taken.problemText;
+            EXPECT_EQ(taken.run.*option.number, limit) << given;
+        }
+        std::vector<unsigned long> beyond = {option.high + 1ul};
+        if (option.low > 0)
+            beyond.push_back(option.low - 1ul);
+        for (const unsigned long value : beyond) {
+            const std::string text = std::to_string(value);
+            const cli::CommandLine refused = parse({name.c_str(), text.c_str()});
+            EXPECT_EQ(refused.action, cli::CommandLine::Action::Wrong) << name << " " << text;
+            EXPECT_EQ(refused.wrongArgument, text);
+            EXPECT_EQ(cli::fill(refused.problemText, {"calendar-import-cli", text}),
+                      "calendar-import-cli: volba " + name + " potřebuje celé číslo od " + std::to_string(option.low) +
+                          " do " + std::to_string(option.high) + ", ne " + text);
+        }
+    }
+}
+
+// An address without a visible character would mean the local server: refused however
+// it is given, as a wrong command line.
+TEST(CliOptions, ABlankHostIsAWrongCommandLine)
+{
+    for (const char* arguments : {"--host=", "--host= ", "--host=\t\r", "--host=\x7F"}) {
+        SCOPED_TRACE(testing::PrintToString(std::string(arguments)));
+        const cli::CommandLine commandLine = parse({"--host=a", arguments});
+        EXPECT_EQ(commandLine.action, cli::CommandLine::Action::Wrong);
+        EXPECT_EQ(commandLine.wrongArgument, "--host");
+    }
+    EXPECT_EQ(parse({"--host", "", "--host", "a"}).action, cli::CommandLine::Action::Wrong);
+}
+
+// The first stop signal is the one the program ends with (128 plus its number); a later
+// one is not recorded, which on Windows lets it end the program at once. (The number is
+// written before the flag that the runs watch; no test sees two stores' order reliably,
+// so record() sets the flag only once the number has won its place.)
+TEST(CliStop, TheFirstSignalIsRecordedAndALaterOneRefused)
+{
+    cli::StopRequest request;
+    EXPECT_EQ(request.signal(), 0);
+    EXPECT_FALSE(request.requested().load());
+    EXPECT_TRUE(request.record(SIGTERM));
+    EXPECT_TRUE(request.requested().load());
+    EXPECT_FALSE(request.record(SIGINT));
+    EXPECT_EQ(request.signal(), SIGTERM);
 }
 
 }  // namespace

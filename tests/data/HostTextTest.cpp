@@ -30,6 +30,7 @@ TEST(HostText, CarriesAHostAndNothingMore)
         {"::1/64", false},
         {"/run/mysqld/mysqld.sock", false},
         {"db?ssl=1", false},
+        {"db?ssl", false},
         {"host=db;port=3306", false},
         {std::string("127.0.0.2\0x", 11), false},
         {std::string("::1\0", 4), false},

@@ -48,6 +48,9 @@ std::optional<LoggedCommand> parseEntry(std::string_view line)
 
 std::filesystem::path testServerDir()
 {
+    // Another folder only for the test of the server's own script (tests/server).
+    if (const char* dir = std::getenv("CALENDAR_TEST_SERVER_DIR"))
+        return dir;
     return CALENDAR_TEST_SERVER_DIR;
 }
 

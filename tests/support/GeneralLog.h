@@ -8,7 +8,8 @@
 
 namespace testing_support {
 
-// The folder the test server runs in, from CALENDAR_TEST_SERVER_DIR.
+// The folder the test server runs in: CALENDAR_TEST_SERVER_DIR, as built or from the
+// environment.
 std::filesystem::path testServerDir();
 
 struct LoggedCommand {
