@@ -19,7 +19,8 @@ public:
 
     // Loads the first of `names` that loads and initialises it (safe from any thread); when that file is already
     // in use, returns the object that owns it, so that it is initialised and ended once.
-    // Throws DatabaseError when none of the names can be used.
+    // Throws ProgramError when none of the names can be used, or the one that loads lacks
+    // a function or does not start.
     static std::shared_ptr<const ClientLibrary> acquire(const std::vector<std::string>& names);
 
     // Starts the client library's state for the calling thread, once per thread, and

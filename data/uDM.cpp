@@ -12,7 +12,7 @@ constexpr const char kCodePageProperty[] = "Codepage=cp1250";
 
 TDM::TDM()
 {
-    conMain.Properties = {kCodePageProperty};
+    conMain.settings.Properties = {kCodePageProperty};
 }
 
 bool TDM::OpenQuery(data::Query& query, const std::string& sql, data::Failure* whyNot)

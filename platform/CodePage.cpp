@@ -309,9 +309,4 @@ std::optional<std::string> windows1250Unavailable()
 
 #endif
 
-bool fitsWindows1250(std::string_view text)
-{
-    return windows1250ToUtf8(utf8ToWindows1250(text)) == text;
-}
-
 }  // namespace platform

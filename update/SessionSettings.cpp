@@ -17,12 +17,13 @@ constexpr const char kDatabase[] = "mysql";
 
 void assignSessionSettings(data::Connection& connection, const std::string& hostName)
 {
-    connection.HostName = hostName;
-    connection.Port = kPort;
-    connection.User = kUser;
-    connection.Password = kPassword;
-    connection.Protocol = kProtocol;
-    connection.Database = kDatabase;
+    data::ConnectionSettings& settings = connection.settings;
+    settings.HostName = hostName;
+    settings.Port = kPort;
+    settings.User = kUser;
+    settings.Password = kPassword;
+    settings.Protocol = kProtocol;
+    settings.Database = kDatabase;
 }
 
 }  // namespace update

@@ -91,7 +91,7 @@ CommandLine parseCommandLine(std::span<const char* const> arguments)
 
     app.add_flag("-h,--help", help);
     app.add_flag("-V,--version", version);
-    app.add_flag("--dry-run", result.run.trialRun);
+    app.add_flag("--dry-run", result.run.dryRun);
     app.add_flag("--tls", result.run.tls);
     app.add_option("--host", result.hosts)->allow_extra_args(false)->type_size(1);
     single(app.add_option("--hosts-file", hostsFile));

@@ -1,6 +1,8 @@
 // The console program's command line: what to do, with which servers and how.
 #pragma once
 
+#include "data/Pipeline.h"
+
 #include <atomic>
 #include <optional>
 #include <span>
@@ -11,17 +13,19 @@ namespace cli {
 
 enum class ReportFormat { Text, Json };
 
-// How every server is updated. Without options: the window's session (one statement per
-// round trip, one session, no TLS), but with time limits.
+// How every server is updated. Without options: the window's session (one session, the
+// statements streamed, no TLS), but with time limits.
 struct RunSettings {
     // List and print each statement, send none.
-    bool trialRun = false;
+    bool dryRun = false;
     ReportFormat format = ReportFormat::Text;
     // Seconds; 0 means no limit. A scheduled job must never wait forever, so both have limits.
     unsigned connectTimeout = 10;
     unsigned answerTimeout = 60;
-    // Statements per round trip and sessions per server; 1 and 1 are the window's way.
-    unsigned batch = 1;
+    // Statements a session keeps unanswered (the pipeline's depth; 1 sends each after the
+    // answer to the one before) and sessions per server. By default as many as a session
+    // may keep in flight, so that the round trips overlap.
+    unsigned batch = static_cast<unsigned>(data::kMostStatementsInFlight);
     unsigned sessions = 1;
     bool tls = false;
     // Empty: the system's certificate store.

@@ -1,4 +1,4 @@
-// The console program as an administrator runs it: exit statuses, report lines, trial
+// The console program as an administrator runs it: exit statuses, report lines, dry
 // runs and names with Czech letters, against the real test server.
 #include "platform/CodePage.h"
 #include "tests/cli/CliProgram.h"
@@ -37,7 +37,7 @@ constexpr char kNobodyThere[] = "127.0.0.2";
 constexpr char kRelayAddress[] = "127.0.0.3";
 
 const std::string kDone = "Aktualizace dokončena";
-const std::string kTrialDone = "Zkušební běh skončil, žádný příkaz nebyl odeslán";
+const std::string kDryRunDone = "Zkušební běh skončil, žádný příkaz nebyl odeslán";
 
 // A file of this machine as the program names it: under Wine, drive Z: is the root.
 std::string programPath(const std::filesystem::path& path)
@@ -137,7 +137,7 @@ TEST_F(CliRun, NamesFollowTheLocalesEncoding)
     }
 }
 
-TEST_F(CliRun, TrialRunPrintsEachStatementAndSendsNone)
+TEST_F(CliRun, DryRunPrintsEachStatementAndSendsNone)
 {
     const std::string czech = "účetnictví";
     createTenant(admin, "firma_a", CalendarTable::WithKey);
@@ -155,7 +155,7 @@ TEST_F(CliRun, TrialRunPrintsEachStatementAndSendsNone)
         expectedLines.push_back(platform::windows1250ToUtf8(expectedStatement(name)) + ";");
     EXPECT_EQ(result.out, expectedLines);
     EXPECT_EQ(result.err,
-              (std::vector<std::string>{kTrialDone, "Celkem databází: " + std::to_string(listed.size()) +
+              (std::vector<std::string>{kDryRunDone, "Celkem databází: " + std::to_string(listed.size()) +
                                                         ", příkazů neodesláno (zkušební běh): " +
                                                         std::to_string(listed.size())}));
     EXPECT_EQ(log.queriesBy("quorvel"), (std::vector<std::string>{"SET CHARACTER SET cp1250", "SHOW DATABASES"}));
