@@ -69,8 +69,10 @@ std::optional<ServerProbe> FurtherSessions::awaitFirstServer()
     return firstServer_;
 }
 
-// Nothing thrown leaves a session's thread: what the session could not do is told as its
-// failure to open. A session that would have had no work says nothing.
+// Nothing thrown leaves a session's thread: a session that could not be opened or proven
+// says why, even when the others have meanwhile done all the work. One that finds no work
+// left before or while it logs in, or whose run ended without a list, closes at once and
+// says nothing.
 void FurtherSessions::work() noexcept
 {
     const auto noWork = [this] { return queue_.finished(); };
@@ -102,8 +104,7 @@ void FurtherSessions::work() noexcept
     } catch (const std::exception& error) {
         notOpened = programFailure(error);
     }
-    if (!noWork())
-        report(*notOpened);
+    report(*notOpened);
 }
 
 void FurtherSessions::report(const data::Failure& whyNotOpened) noexcept

@@ -94,10 +94,12 @@ void CuttingProxy::relay()
                 if (size <= 0)
                     break;
                 if (!passProgramBytes(std::string_view(buffer.data(), static_cast<std::size_t>(size)), server)) {
-                    // The server still gets to the end of what reached it, as it would
-                    // before it noticed a cut cable; the program hears none of it.
+                    // As a server that dies at that statement: it answers what reached it
+                    // before, and nothing more.
                     shutdown(server, SHUT_WR);
-                    while (read(server, buffer.data(), buffer.size()) > 0) {
+                    ssize_t size = 0;
+                    while ((size = read(server, buffer.data(), buffer.size())) > 0 &&
+                           writeAll(client, std::string_view(buffer.data(), static_cast<std::size_t>(size)))) {
                     }
                     break;
                 }
