@@ -118,16 +118,10 @@ update::RunOutcome outcomeOf(update::RunEnd end, std::initializer_list<std::pair
     return outcome;
 }
 
-// The total is what a program sums up a fleet by: each count it shares with the
-// servers' summaries must be the sum of theirs, none folded into another.
-TEST(CliJson, TheTotalSumsEachCountOfTheServersSummaries)
+// Four servers that came, between them, to every outcome and to the ends that have a
+// summary and the one that has none.
+std::vector<cli::ServerResult> fourServersWithEveryOutcome()
 {
-    std::setlocale(LC_ALL, "C.UTF-8");
-    const cli::Terminal terminal;
-    std::FILE* out = std::tmpfile();
-    std::FILE* err = std::tmpfile();
-    ASSERT_TRUE(out && err);
-    cli::ConsoleOutput output(out, err, false);
     std::vector<cli::ServerResult> results(4);
     results[0].outcome = outcomeOf(update::RunEnd::Completed, {{DatabaseOutcome::Updated, 4},
                                                                {DatabaseOutcome::AlreadyThere, 1},
@@ -142,13 +136,37 @@ TEST(CliJson, TheTotalSumsEachCountOfTheServersSummaries)
     results[2].outcome = outcomeOf(update::RunEnd::NoConnection, {});
     results[3].outcome = outcomeOf(update::RunEnd::Completed, {{DatabaseOutcome::DryRun, 3}});
     results[3].dryRun = true;
+    return results;
+}
+
+// What the console writes for `results` and their total in `format`: standard output's
+// lines and the error output's.
+std::pair<std::vector<std::string>, std::vector<std::string>> reportsOf(const std::vector<cli::ServerResult>& results,
+                                                                        cli::ReportFormat format)
+{
+    std::setlocale(LC_ALL, "C.UTF-8");
+    const cli::Terminal terminal;
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    if (!out || !err)
+        throw std::runtime_error("no temporary file");
+    cli::ConsoleOutput output(out, err, false);
     for (const cli::ServerResult& result : results) {
-        cli::ConsoleReport(terminal, output, cli::ReportFormat::Json, "server", true).finished(result, 0);
+        cli::ConsoleReport(terminal, output, format, "server", true).finished(result, 0);
     }
-    cli::reportTotal(terminal, output, cli::ReportFormat::Json, results, 2);
-    const std::vector<std::string> lines = linesOf(out);
+    cli::reportTotal(terminal, output, format, results, 2);
+    std::pair<std::vector<std::string>, std::vector<std::string>> lines{linesOf(out), linesOf(err)};
     std::fclose(out);
     std::fclose(err);
+    return lines;
+}
+
+// The total is what a program sums up a fleet by: each count it shares with the
+// servers' summaries must be the sum of theirs, none folded into another.
+TEST(CliJson, TheTotalSumsEachCountOfTheServersSummaries)
+{
+    const std::vector<cli::ServerResult> results = fourServersWithEveryOutcome();
+    const std::vector<std::string> lines = reportsOf(results, cli::ReportFormat::Json).first;
 
     ASSERT_EQ(lines.size(), results.size() + 1);
     const std::string& total = lines.back();
@@ -167,6 +185,35 @@ TEST(CliJson, TheTotalSumsEachCountOfTheServersSummaries)
     EXPECT_EQ(jsonNumber(total, "skipped"), 4u);
     EXPECT_EQ(jsonNumber(total, "listedAgain"), 3u);
     EXPECT_EQ(jsonNumber(total, "notReached"), 3u);
+}
+
+// A person adds the human summary up as well: on each server and over all of them, the
+// counts after the databases listed account for each of them once, whatever became of it.
+TEST(CliText, EverySummaryAccountsForEachListedDatabase)
+{
+    const std::vector<cli::ServerResult> results = fourServersWithEveryOutcome();
+    const std::vector<std::string> err = reportsOf(results, cli::ReportFormat::Text).second;
+
+    std::vector<std::size_t> listedPerSummary;
+    for (const std::string& line : err) {
+        const std::size_t at = line.find("elkem databází: ");
+        if (at == std::string::npos)
+            continue;
+        SCOPED_TRACE(line);
+        const std::string counts = line.substr(at);
+        std::vector<std::size_t> numbers;
+        const std::regex number(": ([0-9]+)");
+        for (auto it = std::sregex_iterator(counts.begin(), counts.end(), number); it != std::sregex_iterator(); ++it)
+            numbers.push_back(std::stoull((*it)[1]));
+        ASSERT_GE(numbers.size(), 2u);
+        std::size_t sum = 0;
+        for (std::size_t i = 1; i < numbers.size(); ++i)
+            sum += numbers[i];
+        EXPECT_EQ(sum, numbers[0]);
+        listedPerSummary.push_back(numbers[0]);
+    }
+    // The server never reached has no summary; the total comes last.
+    EXPECT_EQ(listedPerSummary, (std::vector<std::size_t>{10, 13, 3, 26}));
 }
 
 cli::ServerResult serverResult(update::RunOutcome outcome, bool dryRun = false)
