@@ -250,7 +250,7 @@ TEST_F(CliRun, LostSessionEndsWithTwoAfterTheDatabasesDone)
 TEST_F(CliRun, HostComesFromTheConfigurationFileUnlessGiven)
 {
     createTenant(admin, "firma_a", CalendarTable::WithKey);
-    const std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) / "calendar-cli-config";
+    const std::filesystem::path dir = std::filesystem::path(CLI_SUITE_DIR) / "config";
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir / "a-folder.ini");
     // Longer than Windows' MAX_PATH (260), the file's own name included.
@@ -312,7 +312,7 @@ TEST_F(CliRun, HostComesFromTheConfigurationFileUnlessGiven)
 // The report names the configuration file that gave the address, for a person and in JSON.
 TEST_F(CliRun, ReportNamesTheConfigurationFileRead)
 {
-    const std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) / "calendar-cli-named";
+    const std::filesystem::path dir = std::filesystem::path(CLI_SUITE_DIR) / "named";
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     std::ofstream(dir / "quorvel.ini") << "[DATABASE]\nIP=127.0.0.1\n";
@@ -389,7 +389,7 @@ TEST_F(CliRun, UnderWineTheElevatedProgramReadsTheFileInProgramFilesAndNamesIt)
 // encoded, and every address in it is read as written.
 TEST_F(CliRun, HostsFileIsReadInEachEncodingWindowsToolsWrite)
 {
-    const std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) / "calendar-cli-hosts";
+    const std::filesystem::path dir = std::filesystem::path(CLI_SUITE_DIR) / "hosts";
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     const std::u16string hosts = u"# pobočky\r\n127.0.0.1\r\nlocalhost   # druhý\r\n";
