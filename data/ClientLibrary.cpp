@@ -44,7 +44,6 @@ std::unique_ptr<MysqlApi> resolveApi(const platform::SharedLibrary& library)
     resolve(library, "mysql_fetch_row", api->fetch_row);
     resolve(library, "mysql_fetch_lengths", api->fetch_lengths);
     resolve(library, "mysql_num_fields", api->num_fields);
-    resolve(library, "mysql_affected_rows", api->affected_rows);
     resolve(library, "mysql_get_socket", api->get_socket);
     resolve(library, "mysql_errno", api->error_number);
     resolve(library, "mysql_error", api->error_text);

@@ -1,8 +1,14 @@
 // The connection to the MySQL server: its settings and the one session it opens.
 #pragma once
 
-#include <cstdint>
+#include "data/ConnectionSettings.h"
+#include "data/DatabaseError.h"
+
+#include <deque>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,98 +20,61 @@ namespace data {
 
 class ClientLibrary;
 struct MysqlApi;
-class DatabaseError;
 class StoredResult;
-
-// What a pipeline of statements did. Each of the first `answers.size()` statements got its
-// own answer: none for one that went through, the server's refusal otherwise. When the
-// session was lost (`lost`), the next `inFlight` statements had been written and may or
-// may not have run, and none after them was written.
-struct PipelineResult {
-    std::vector<std::shared_ptr<const DatabaseError>> answers;
-    std::shared_ptr<const DatabaseError> lost;
-    std::size_t inFlight = 0;
-};
-
-// Statements written ahead of their answers, at most. The server writes each answer as it
-// goes; answers left unread wait in the sockets' buffers, and were those full, the server
-// would stop reading while the program still wrote, and neither would go on. The longest
-// answer to a statement without rows is an error (header, marker, number, state and at
-// most 512 bytes of text); this many of them fit in the 64 KiB that a connection's receive
-// buffer holds by default on the systems the program runs on (Linux 128 KiB, Windows
-// 64 KiB), before the server's own send buffer is counted.
-inline constexpr std::size_t kMostStatementsInFlight = 64 * 1024 / (4 + 1 + 2 + 6 + 512);
 
 class Connection {
 public:
-    // Settings, used by the next connect; assigning them does nothing by itself.
-    // Texts are UTF-8; the server gets them in Windows-1250, the session's code page.
-    std::string Protocol;
-    std::string HostName;
-    std::int32_t Port = 0;
-    std::string Database;
-    std::string User;
-    std::string Password;
-    // Lines "name=value"; the value of "Codepage" becomes the session's character set.
-    std::vector<std::string> Properties;
-
-    // Settings the data module gives the window's session and the console program its own.
-    // Seconds to wait for the server's address and its acceptance; 0: no limit.
-    unsigned ConnectTimeout = 0;
-    // Seconds to wait for any one answer of the server (its greeting included), or for a
-    // request to leave; 0: no limit. Reaching the server then takes at most the smaller
-    // limit, since the client library waits for both with one.
-    unsigned AnswerTimeout = 0;
-    // Requires an encrypted session and verifies the server's certificate and name against
-    // TlsCaFile, or the system's certificate store when it is empty.
-    bool RequireTls = false;
-    std::string TlsCaFile;
-
-    Connection();
+    Connection() = default;
+    explicit Connection(ConnectionSettings settings) : settings(std::move(settings)) {}
     ~Connection();
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
+    // Used by the next connect; assigning them does nothing by itself.
+    ConnectionSettings settings;
+
     // Opens a session with the settings as they stand; does nothing when one is open.
-    // Throws DatabaseError (the server's or client library's failure) or ProgramError
-    // (settings this program refuses, no client library) and stays closed.
-    void connect();
+    // After the login it writes the code-page statement and then `thenSend` (UTF-8)
+    // without waiting, and reads only the code page's answer: the others' answers wait
+    // for the sendQuery of the same text (see there). So the statements that open a run
+    // cost one round trip together. Throws DatabaseError (the server's or client
+    // library's failure, a refused code page included) or ProgramError (settings this
+    // program refuses, no client library) and stays closed.
+    // `stillWanted`, when given, is asked once the server has taken the login: when it
+    // says no, the session is closed at once, nothing more is sent, and the connect
+    // returns without one (connected() is false).
+    void connect(std::span<const std::string> thenSend = {}, const std::function<bool()>& stillWanted = {});
     bool connected() const noexcept { return handle_ != nullptr; }
     // Closes the session, if one is open.
     void disconnect() noexcept;
 
-    // Takes every setting of `other` (not its session), for another session to the same server.
-    void copySettingsFrom(const Connection& other);
-
-    // The client library's file names, tried in order on the first connect (and on
-    // every later one until a file has loaded).
-    void setLibraryNames(std::vector<std::string> names);
-
-    // Sends one statement that returns rows (UTF-8, sent in Windows-1250); a statement
-    // without rows goes through executePipeline. Throws DatabaseError when the
-    // server refuses it; when the session itself is gone, the connection is closed as
-    // well. Throws ProgramError when no session is open.
+    // Sends one statement that returns rows (UTF-8, sent in Windows-1250). When it is
+    // the text whose answer waits first, that answer is taken instead of sending it
+    // again; any other statement first reads and drops every waiting answer. Throws
+    // DatabaseError when the server refuses it; when the session itself is gone, the
+    // connection is closed as well. Throws ProgramError when no session is open.
     void sendQuery(std::string_view statement);
     // The whole result of the statement just sent, moved to the client.
     StoredResult storeResult();
-    // Rows changed by the last statement that went through.
-    std::uint64_t affectedRows() const;
 
-    // The server's own account of who it is (its host name, port and data folder) as one
-    // text: two sessions with the same text reached the same server, whatever address
-    // each was given. Throws as sendQuery and storeResult do.
-    std::string serverIdentity();
     // The numeric IP address this session reached, empty for a local socket or pipe, a
-    // link-local IPv6 address (its zone would be lost) or when it cannot be told. Connecting to it reaches the same listener again, where
-    // the host name may stand for several.
+    // link-local IPv6 address (its zone would be lost) or when it cannot be told.
+    // Connecting to it reaches the same listener again, where the host name may stand for
+    // several.
     std::string peerAddress() const;
 
-    // Sends each of `statements` (UTF-8, without rows to return) as a query of its own,
-    // writing the next ones before the answers to the earlier ones have come (at most
-    // kMostStatementsInFlight ahead), and reads every answer in order. A refusal stops
-    // nothing; a lost session ends the pipeline and closes the connection. Throws
-    // ProgramError when no session is open.
-    PipelineResult executePipeline(const std::vector<std::string>& statements);
+    // A pipeline's two steps (data::streamStatements keeps them in step). `write` sends
+    // a statement (UTF-8) without waiting for its answer; `readAnswer` reads the answer of
+    // the oldest statement written and not yet answered: none when it went through, the
+    // server's refusal otherwise. Both throw DatabaseError when the session is lost (the
+    // connection is then closed; a statement that failed to leave may have left in part),
+    // and ProgramError when no session is open.
+    void write(std::string_view statement);
+    std::optional<DatabaseError> readAnswer();
+    // Statements written whose answers have not been read.
+    std::size_t answersWaiting() const noexcept { return waiting_.size(); }
+    // Reads every waiting answer and drops it; throws as readAnswer does.
+    void dropWaitingAnswers();
 
 private:
     // Holds the library's functions rather than a pointer to one: their calling
@@ -116,15 +85,20 @@ private:
     };
     using Handle = std::unique_ptr<st_mysql, HandleCloser>;
 
+    void loadLibrary();
     Handle openSession();
-    void applyOptions(st_mysql* handle);
-    void applyCodePage(st_mysql* handle);
-    [[noreturn]] void raiseSessionError(st_mysql* handle);
-    std::string codePage() const;
+    void sendOpeningFlight(std::span<const std::string> thenSend);
+    void writeBytes(const std::string& bytes);
+    // The session's last error, thrown; a lost session is closed first.
+    [[noreturn]] void raiseSessionError();
+    const MysqlApi& api() const;
 
-    std::vector<std::string> libraryNames_;
     std::shared_ptr<const ClientLibrary> library_;
+    // The names the loaded library was found by: other names load again.
+    std::vector<std::string> libraryLoadedFrom_;
     Handle handle_{nullptr, HandleCloser{nullptr}};
+    // The statements written and not yet answered, oldest first, as sent (Windows-1250).
+    std::deque<std::string> waiting_;
 };
 
 // A statement's complete result held on the client; walking it never talks to the server.

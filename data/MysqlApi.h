@@ -23,7 +23,6 @@ struct MysqlApi {
     decltype(&::mysql_fetch_row) fetch_row = nullptr;
     decltype(&::mysql_fetch_lengths) fetch_lengths = nullptr;
     decltype(&::mysql_num_fields) num_fields = nullptr;
-    decltype(&::mysql_affected_rows) affected_rows = nullptr;
     decltype(&::mysql_get_socket) get_socket = nullptr;
     decltype(&::mysql_errno) error_number = nullptr;
     decltype(&::mysql_error) error_text = nullptr;

@@ -28,19 +28,6 @@ void Query::open()
     result_ = std::move(result);
 }
 
-// A pipeline of one: every statement without rows goes to the server the one way.
-void Query::execSql()
-{
-    close();
-    rowsAffected_ = 0;
-    const PipelineResult result = connection_.executePipeline({statementToSend()});
-    if (result.lost)
-        throw *result.lost;
-    if (result.answers.front())
-        throw *result.answers.front();
-    rowsAffected_ = connection_.affectedRows();
-}
-
 void Query::close() noexcept
 {
     result_.reset();

@@ -15,28 +15,20 @@ public:
     Query& operator=(const Query&) = delete;
 
     // Replaces the statement text whole. Of a text with several statements, only the
-    // first is ever sent (see splitStatements).
+    // first is ever sent (see firstStatement).
     void setSql(std::string text);
     const std::string& sql() const noexcept { return sql_; }
 
     // Sends the statement and keeps its complete result on the client, the cursor on
     // the first row. Throws DatabaseError; the object is then closed.
     void open();
-    // Sends the statement as one that returns no rows (a pipeline of one, as every such
-    // statement goes: Connection::executePipeline), closing an open result first.
-    // Throws DatabaseError when the server refuses it or the session fails.
-    void execSql();
     void close() noexcept;
-    bool isOpen() const noexcept { return result_.has_value(); }
 
     // True when not open or when the cursor has passed the last row.
     bool eof() const noexcept { return !hasRow_; }
     // The current row's first column as text.
     std::string firstColumnText() const;
     void next();
-
-    // Rows changed by the last execSql.
-    std::uint64_t rowsAffected() const noexcept { return rowsAffected_; }
 
 private:
     std::string statementToSend() const;
@@ -45,7 +37,6 @@ private:
     std::string sql_;
     std::optional<StoredResult> result_;
     bool hasRow_ = false;
-    std::uint64_t rowsAffected_ = 0;
 };
 
 }  // namespace data

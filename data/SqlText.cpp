@@ -1,16 +1,18 @@
 // A small scanner that knows where a semicolon ends a statement and where it is text.
 #include "data/SqlText.h"
 
+#include "data/Trim.h"
+
+#include <vector>
+
 namespace data {
 
 namespace {
 
 enum class Context { Code, SingleQuoted, DoubleQuoted, Backquoted, LineComment, BlockComment };
 
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
+// Around a statement.
+constexpr std::string_view kStatementBlanks = " \t\r\n";
 
 // "--" opens a comment only when a blank, a control character or the end follows it.
 bool opensDashComment(std::string_view text, size_t i)
@@ -20,18 +22,9 @@ bool opensDashComment(std::string_view text, size_t i)
     return i + 2 >= text.size() || static_cast<unsigned char>(text[i + 2]) <= ' ';
 }
 
-std::string_view trimmed(std::string_view piece)
-{
-    while (!piece.empty() && isBlank(piece.front()))
-        piece.remove_prefix(1);
-    while (!piece.empty() && isBlank(piece.back()))
-        piece.remove_suffix(1);
-    return piece;
-}
-
 void keepPiece(std::vector<std::string>& pieces, std::string_view piece)
 {
-    piece = trimmed(piece);
+    piece = trimmed(piece, kStatementBlanks);
     if (!piece.empty())
         pieces.emplace_back(piece);
 }
@@ -48,8 +41,7 @@ Context scanQuoted(std::string_view text, size_t& i, char quote, Context self)
     return text[i] == quote ? Context::Code : self;
 }
 
-}  // namespace
-
+// Cuts `text` at every ';' that ends a statement; each piece trimmed, empty ones dropped.
 std::vector<std::string> splitStatements(std::string_view text)
 {
     std::vector<std::string> pieces;
@@ -101,6 +93,8 @@ std::vector<std::string> splitStatements(std::string_view text)
     keepPiece(pieces, text.substr(pieceStart));
     return pieces;
 }
+
+}  // namespace
 
 std::string firstStatement(std::string_view text)
 {

@@ -12,9 +12,9 @@ constexpr const char kCodePageProperty[] = "Codepage=cp1250";
 
 TDM::TDM()
 {
-    conMain.Properties = {kCodePageProperty};
-    conMain.ConnectTimeout = kConnectTimeoutSeconds;
-    conMain.AnswerTimeout = kAnswerTimeoutSeconds;
+    conMain.settings.Properties = {kCodePageProperty};
+    conMain.settings.ConnectTimeout = kConnectTimeoutSeconds;
+    conMain.settings.AnswerTimeout = kAnswerTimeoutSeconds;
 }
 
 bool TDM::OpenQuery(data::Query& query, const std::string& sql, data::Failure* whyNot)

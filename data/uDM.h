@@ -32,6 +32,8 @@ public:
     bool OpenQuery(data::Query& query, const std::string& sql, data::Failure* whyNot = nullptr);
 
     data::Connection conMain;
+    // Kept for the module's own names; the calendar statements go through the session's
+    // pipeline (data::streamStatements), not through a statement object.
     data::Query qryServer{conMain};
     data::Query qryTmp{conMain};
 };

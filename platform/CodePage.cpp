@@ -184,9 +184,4 @@ std::string utf8AsWindowsDecodesIt(std::string_view bytes)
     return text;
 }
 
-bool fitsWindows1250(std::string_view text)
-{
-    return windows1250ToUtf8(utf8ToWindows1250(text)) == text;
-}
-
 }  // namespace platform

@@ -18,8 +18,6 @@ std::string windows1250ToUtf8(std::string_view bytes);
 // '?' too.
 std::string utf8ToWindows1250(std::string_view text);
 
-// True when every character of `text` has a Windows-1250 byte.
-bool fitsWindows1250(std::string_view text);
 
 // Why this machine cannot convert Windows-1250, or nullopt when it can. Checked once
 // at start-up: without the conversion every Czech text would turn into '?'.

@@ -1,317 +1,104 @@
-// The steps of one calendar update run.
+// The run's steps in order: the further sessions set off, the server's answer about
+// itself, the list, the statements over every session.
 #include "update/CalendarUpdate.h"
 
-#include "data/DatabaseError.h"
-#include "data/SqlText.h"
 #include "data/uDM.h"
 #include "update/CalendarStatement.h"
+#include "update/FurtherSessions.h"
+#include "update/NameQueue.h"
+#include "update/RunTally.h"
 #include "update/SessionSettings.h"
-
-#include <exception>
-#include <mutex>
-#include <thread>
-#include <unordered_set>
+#include "update/SessionWorker.h"
 
 namespace update {
 
 namespace {
 
-// The server's number for a duplicate key: the rows are in the database already.
-constexpr unsigned kDuplicateEntry = 1062;
-
-RunOutcome endedEarly(RunEnd end, Failure failure)
+// The whole list is on the client already; walking it does not talk to the server.
+std::vector<std::string> listedNames(TDM& dm)
 {
-    RunOutcome outcome;
-    outcome.end = end;
-    outcome.failure = std::move(failure);
-    return outcome;
+    std::vector<std::string> names;
+    for (; !dm.qryTmp.eof(); dm.qryTmp.next())
+        names.push_back(dm.qryTmp.firstColumnText());
+    return names;
 }
 
-std::size_t atLeastOne(std::size_t value)
+void showStatements(NameQueue& queue, RunTally& tally)
 {
-    return value == 0 ? 1 : value;
-}
-
-// Reads qryTmp's list once, then hands its databases out to one or more sessions, a
-// batch at a time in list order, and keeps the counts. Every count and every call of the
-// observer is made under one lock, so that sessions in other threads report one database
-// at a time.
-class DatabaseWalk {
-public:
-    DatabaseWalk(TDM& dm, RunObserver& observer, const RunOptions& options)
-        : dm_(dm), observer_(observer), options_(options), batchSize_(atLeastOne(options.batchSize))
-    {
+    while (const std::optional<std::string> name = queue.take()) {
+        const std::string statement = calendarStatement(*name);
+        tally.database({*name, DatabaseOutcome::DryRun, nullptr, statement});
     }
+}
 
-    RunOutcome run()
-    {
-        if (options_.identifyServer) {
-            // Learning who the server is counts as part of reading its list.
-            try {
-                identity_ = dm_.conMain.serverIdentity();
-            } catch (const data::Error& error) {
-                return endedEarly(RunEnd::ListUnreadable, error.failure());
-            }
-            if (options_.claimServer) {
-                if (std::optional<std::string> earlier = options_.claimServer(identity_)) {
-                    RunOutcome outcome;
-                    outcome.end = RunEnd::SameServer;
-                    outcome.sameServerAs = std::move(*earlier);
-                    return outcome;
-                }
-            }
-            // With TLS the certificate names the host, not its address: those sessions
-            // connect by name and rely on the identity alone.
-            if (!dm_.conMain.RequireTls)
-                firstAddress_ = dm_.conMain.peerAddress();
-        }
-        if (Failure failure; !dm_.OpenQuery(dm_.qryTmp, std::string(kListDatabases), &failure))
-            return endedEarly(RunEnd::ListUnreadable, std::move(failure));
+// How the further sessions reach the first one's server.
+FirstSession firstSession(const data::Connection& first, const RunOptions& options)
+{
+    FirstSession session{first.settings, {}, options.identifyServer};
+    // Where the host name may stand for several servers, they connect to the one the
+    // first reached. With TLS the certificate names the host, not its address: those
+    // sessions connect by name and rely on the proof alone.
+    if (options.identifyServer && !first.settings.RequireTls)
+        session.address = first.peerAddress();
+    return session;
+}
+
+// What the first session reads before any statement: the answers to the opening flight.
+// Ends the run early when the server turns out to be another run's, or the list cannot
+// be read; otherwise opens the queue with the list.
+std::optional<RunOutcome> readOpening(TDM& dm, const RunOptions& options, FurtherSessions* further,
+                                      NameQueue& queue, RunTally& tally)
+{
+    if (options.identifyServer) {
+        ServerProbe probe;
+        // Learning who the server is counts as part of reading its list.
         try {
-            listDatabases();
+            probe = readProbe(dm.conMain);
         } catch (const data::Error& error) {
             return endedEarly(RunEnd::ListUnreadable, error.failure());
         }
-        observer_.listRead(names_.size());
-        outcome_.end = RunEnd::Completed;
-
-        // Every thread started is joined, whatever happens after it started.
-        std::vector<std::jthread> further;
-        for (std::size_t i = 1; i < options_.sessions && !options_.trialRun; ++i) {
-            try {
-                further.emplace_back([this] { workInFurtherSession(); });
-            } catch (const std::exception& error) {
-                // No thread for this session: the others do its share.
-                const std::lock_guard<std::mutex> guard(lock_);
-                observer_.sessionNotOpened(programFailure(error));
+        if (options.claimServer) {
+            if (std::optional<std::string> earlier = options.claimServer(probe)) {
+                RunOutcome outcome;
+                outcome.end = RunEnd::SameServer;
+                outcome.sameServerAs = std::move(*earlier);
+                return outcome;
             }
         }
-        work(dm_);
-        further.clear();
-
-        for (std::size_t i = next_; i < names_.size(); ++i)
-            observer_.databaseNotReached(names_[i]);
-        return outcome_;
+        if (further)
+            further->firstServerIs(probe);
     }
-
-private:
-    // The whole list is on the client already; walking it does not talk to the server.
-    void listDatabases()
-    {
-        for (; !dm_.qryTmp.eof(); dm_.qryTmp.next())
-            names_.push_back(dm_.qryTmp.firstColumnText());
-        outcome_.listed = names_.size();
+    std::vector<std::string> names;
+    if (Failure failure; !dm.OpenQuery(dm.qryTmp, std::string(kListDatabases), &failure))
+        return endedEarly(RunEnd::ListUnreadable, std::move(failure));
+    try {
+        names = listedNames(dm);
+    } catch (const data::Error& error) {
+        return endedEarly(RunEnd::ListUnreadable, error.failure());
     }
-
-    // Nothing thrown leaves a session's thread: what the session could not do is
-    // reported as the server's failure.
-    void workInFurtherSession() noexcept
-    {
-        std::optional<Failure> notOpened;
-        try {
-            TDM session;
-            session.conMain.copySettingsFrom(dm_.conMain);
-            if (!firstAddress_.empty())
-                session.conMain.HostName = firstAddress_;
-            try {
-                session.conMain.connect();
-                if (options_.identifyServer) {
-                    const std::string identity = session.conMain.serverIdentity();
-                    if (identity != identity_) {
-                        session.conMain.disconnect();
-                        notOpened = Failure{std::nullopt, "spojení vedlo k jinému serveru (" + identity + ")"};
-                    }
-                }
-            } catch (const data::Error& error) {
-                notOpened = error.failure();
-            }
-            if (!notOpened) {
-                work(session);
-                return;
-            }
-        } catch (const std::exception& error) {
-            notOpened = programFailure(error);
-        }
-        try {
-            const std::lock_guard<std::mutex> guard(lock_);
-            observer_.sessionNotOpened(*notOpened);
-        } catch (...) {
-            // Reporting failed as well; the run's counts still hold.
-        }
-    }
-
-    // Sends batches over `session` until the list is done, a session is lost or the
-    // run is stopped.
-    void work(TDM& session) noexcept
-    {
-        std::vector<std::string> batch;
-        try {
-            workOn(session, batch);
-        } catch (const std::exception& error) {
-            // Whatever the session had taken and not reported may or may not have run.
-            try {
-                const std::lock_guard<std::mutex> guard(lock_);
-                lost(batch, programFailure(error));
-            } catch (...) {
-            }
-        }
-    }
-
-    void workOn(TDM& session, std::vector<std::string>& batch)
-    {
-        while (true) {
-            {
-                const std::lock_guard<std::mutex> guard(lock_);
-                // Once a session is lost, none takes another name: the list after the
-                // databases in flight stays untouched.
-                if (outcome_.end == RunEnd::SessionLost || stopRequested(batch)) {
-                    if (outcome_.end == RunEnd::Completed)
-                        outcome_.end = RunEnd::Interrupted;
-                    notReached(batch);
-                    return;
-                }
-                takeNames(batch);
-            }
-            if (batch.empty())
-                return;
-            if (!send(session, batch))
-                return;
-        }
-    }
-
-    // Only a stop that leaves work undone ends the run as interrupted.
-    bool stopRequested(const std::vector<std::string>& batch) const
-    {
-        return options_.stop && options_.stop->load() && (!batch.empty() || next_ < names_.size());
-    }
-
-    // Fills `batch` up from the list; a name the list held before is reported, not taken.
-    void takeNames(std::vector<std::string>& batch)
-    {
-        while (batch.size() < batchSize_ && next_ < names_.size()) {
-            const std::string& name = names_[next_++];
-            // The server lists no name twice; a repeat is a name the session's code page
-            // turned into another's, and its statement would reach the wrong database.
-            if (!seen_.insert(name).second) {
-                ++outcome_.listedAgain;
-                observer_.databaseListedAgain(name);
-                continue;
-            }
-            batch.push_back(name);
-        }
-    }
-
-    // Sends `batch` as one pipeline (the window's run: a pipeline of one) and reports what
-    // it did, each name taken out of it once reported. False when the session is gone:
-    // every further statement on it would fail as well.
-    bool send(TDM& session, std::vector<std::string>& batch)
-    {
-        if (options_.trialRun)
-            return keepBack(session, batch);
-        std::vector<std::string> statements;
-        for (const std::string& name : batch)
-            statements.push_back(data::firstStatement(calendarStatement(name)));
-        data::PipelineResult result;
-        try {
-            result = session.conMain.executePipeline(statements);
-        } catch (const data::Error& error) {
-            // The program's own failure before anything was sent: no statement ran.
-            const std::lock_guard<std::mutex> guard(lock_);
-            for (const std::string& name : batch)
-                skipped(name, error.failure());
-            batch.clear();
-            return true;
-        }
-
-        const std::lock_guard<std::mutex> guard(lock_);
-        for (const std::shared_ptr<const data::DatabaseError>& refusal : result.answers) {
-            if (refusal)
-                skipped(batch.front(), refusal->failure());
-            else
-                updated(batch.front());
-            batch.erase(batch.begin());
-        }
-        if (!result.lost)
-            return true;
-        // Those written and not answered may have run; those never written have not.
-        std::vector<std::string> unsent(batch.begin() + static_cast<std::ptrdiff_t>(result.inFlight), batch.end());
-        batch.resize(result.inFlight);
-        lost(batch, result.lost->failure());
-        notReached(unsent);
-        return false;
-    }
-
-    bool keepBack(TDM& session, std::vector<std::string>& batch)
-    {
-        const std::lock_guard<std::mutex> guard(lock_);
-        for (const std::string& name : batch) {
-            session.qryServer.setSql(calendarStatement(name));
-            ++outcome_.keptBack;
-            observer_.statementKeptBack(name, session.qryServer.sql());
-        }
-        batch.clear();
-        return true;
-    }
-
-    void updated(const std::string& name)
-    {
-        ++outcome_.updated;
-        observer_.databaseUpdated(name);
-    }
-
-    void skipped(const std::string& name, const Failure& why)
-    {
-        ++outcome_.skipped;
-        if (why.number == kDuplicateEntry)
-            ++outcome_.alreadyPresent;
-        observer_.databaseSkipped(name, why);
-    }
-
-    // Names taken for sending that no statement will be sent for.
-    void notReached(std::vector<std::string>& names)
-    {
-        for (const std::string& name : names)
-            observer_.databaseNotReached(name);
-        names.clear();
-    }
-
-    // The run's failure is the first session's loss; a later one only adds its databases.
-    void lost(std::vector<std::string>& inFlight, const Failure& why)
-    {
-        if (outcome_.end != RunEnd::SessionLost) {
-            outcome_.end = RunEnd::SessionLost;
-            outcome_.failure = why;
-        }
-        while (!inFlight.empty()) {
-            outcome_.unknown.push_back(inFlight.front());
-            observer_.databaseUnknown(inFlight.front(), why);
-            inFlight.erase(inFlight.begin());
-        }
-    }
-
-    TDM& dm_;
-    RunObserver& observer_;
-    const RunOptions& options_;
-    const std::size_t batchSize_;
-    std::mutex lock_;
-    RunOutcome outcome_;
-    std::vector<std::string> names_;
-    std::size_t next_ = 0;  // the first name no session has taken yet
-    std::unordered_set<std::string> seen_;
-    // With RunOptions::identifyServer: who the first session reached, and where.
-    std::string identity_;
-    std::string firstAddress_;
-};
+    tally.listRead(names.size());
+    queue.open(std::move(names));
+    return std::nullopt;
+}
 
 }  // namespace
 
-std::optional<Failure> connectToServer(TDM& dm, const std::string& hostName)
+std::vector<std::string> openingStatements(const RunOptions& options)
+{
+    std::vector<std::string> statements;
+    if (options.identifyServer)
+        statements.push_back(probeStatement());
+    statements.emplace_back(kListDatabases);
+    return statements;
+}
+
+std::optional<Failure> connectToServer(TDM& dm, const std::string& hostName, const RunOptions& options)
 {
     if (dm.conMain.connected())
         return std::nullopt;
     assignSessionSettings(dm.conMain, hostName);
     try {
-        dm.conMain.connect();
+        dm.conMain.connect(openingStatements(options));
     } catch (const data::Error& error) {
         return error.failure();
     }
@@ -322,24 +109,32 @@ RunOutcome updateEveryDatabase(TDM& dm, RunObserver& observer, const RunOptions&
 {
     if (!dm.conMain.connected())
         return endedEarly(RunEnd::NoConnection, Failure{std::nullopt, "No session is open"});
-    return DatabaseWalk(dm, observer, options).run();
+    RunTally tally(observer);
+    NameQueue queue(options.stop, tally);
+    {
+        // Set off before the first session reads its list, so that their logins overlap
+        // with it; each waits for the list, and is ended without a name when none comes.
+        std::optional<FurtherSessions> further;
+        if (options.sessions > 1 && !options.dryRun)
+            further.emplace(firstSession(dm.conMain, options), options.sessions - 1, options.depth, queue, tally);
+        if (std::optional<RunOutcome> early = readOpening(dm, options, further ? &*further : nullptr, queue, tally))
+            return std::move(*early);
+        if (options.dryRun)
+            showStatements(queue, tally);
+        else
+            SessionWorker(dm.conMain, options.depth, queue, tally).run();
+    }
+    // Every session has ended: what none of them took was not reached.
+    for (const std::string& name : queue.untaken())
+        tally.database({name, DatabaseOutcome::NotReached, nullptr, {}});
+    return tally.outcome(queue.interrupted());
 }
 
 RunOutcome runCalendarUpdate(TDM& dm, const std::string& hostName, RunObserver& observer, const RunOptions& options)
 {
-    if (std::optional<Failure> failure = connectToServer(dm, hostName))
+    if (std::optional<Failure> failure = connectToServer(dm, hostName, options))
         return endedEarly(RunEnd::NoConnection, std::move(*failure));
     return updateEveryDatabase(dm, observer, options);
-}
-
-Failure programFailure(const std::exception& error)
-{
-    return Failure{std::nullopt, std::string("Program nemohl pokračovat: ") + error.what()};
-}
-
-RunOutcome failedInItself(const std::exception& error)
-{
-    return endedEarly(RunEnd::SessionLost, programFailure(error));
 }
 
 }  // namespace update

@@ -16,12 +16,13 @@ constexpr const char kDatabase[] = "mysql";
 
 void assignSessionSettings(data::Connection& connection, const std::string& hostName)
 {
-    connection.HostName = hostName;
-    connection.Port = kServerPort;
-    connection.User = kUser;
-    connection.Password = kPassword;
-    connection.Protocol = kProtocol;
-    connection.Database = kDatabase;
+    data::ConnectionSettings& settings = connection.settings;
+    settings.HostName = hostName;
+    settings.Port = kServerPort;
+    settings.User = kUser;
+    settings.Password = kPassword;
+    settings.Protocol = kProtocol;
+    settings.Database = kDatabase;
 }
 
 }  // namespace update

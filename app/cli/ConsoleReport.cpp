@@ -18,46 +18,11 @@ void ConsoleReport::listRead(std::size_t count)
     output_.listed(count);
 }
 
-void ConsoleReport::databaseUpdated(std::string_view name)
+void ConsoleReport::database(const update::DatabaseResult& result)
 {
-    text_.updated(name);
+    text_.database(result);
     if (json_)
-        json_->database(name, "updated");
-}
-
-void ConsoleReport::databaseSkipped(std::string_view name, const update::Failure& why)
-{
-    text_.skipped(name, why);
-    if (json_)
-        json_->database(name, "skipped", &why);
-}
-
-void ConsoleReport::databaseListedAgain(std::string_view name)
-{
-    text_.listedAgain(name);
-    if (json_)
-        json_->database(name, "listed-again");
-}
-
-void ConsoleReport::databaseUnknown(std::string_view name, const update::Failure& why)
-{
-    text_.unknown(name, why);
-    if (json_)
-        json_->database(name, "unknown", &why);
-}
-
-void ConsoleReport::statementKeptBack(std::string_view name, std::string_view statement)
-{
-    text_.keptBack(statement);
-    if (json_)
-        json_->database(name, "dry-run", nullptr, statement);
-}
-
-void ConsoleReport::databaseNotReached(std::string_view name)
-{
-    // Only the machine-readable report lists them; the summary counts them for a person.
-    if (json_)
-        json_->database(name, "not-reached");
+        json_->database(result);
 }
 
 void ConsoleReport::sessionNotOpened(const update::Failure& why)

@@ -23,12 +23,7 @@ public:
                   bool prefixLines);
 
     void listRead(std::size_t count) override;
-    void databaseUpdated(std::string_view name) override;
-    void databaseSkipped(std::string_view name, const update::Failure& why) override;
-    void databaseListedAgain(std::string_view name) override;
-    void databaseUnknown(std::string_view name, const update::Failure& why) override;
-    void statementKeptBack(std::string_view name, std::string_view statement) override;
-    void databaseNotReached(std::string_view name) override;
+    void database(const update::DatabaseResult& result) override;
     void sessionNotOpened(const update::Failure& why) override;
 
     // The failure line, the closing notice and the summary.

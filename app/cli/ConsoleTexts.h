@@ -42,12 +42,7 @@ inline constexpr char kHostsFileUnreadable[] = "%1: soubor se seznamem serverů 
 inline constexpr char kHostsFileEmpty[] = "%1: soubor se seznamem serverů %2 neobsahuje žádnou adresu";
 inline constexpr char kCodePageMissing[] = "%1: kódování Windows-1250 není v tomto systému k dispozici: %2";
 
-// One line per database, after its name.
-inline constexpr char kDatabaseUpdated[] = "%1: aktualizována";
-inline constexpr char kDatabaseSkipped[] = "%1: přeskočena: %2";
-inline constexpr char kDatabaseListedAgain[] =
-    "%1: přeskočena: název je v seznamu vícekrát, protože ho kódování relace (cp1250) neumí zapsat";
-inline constexpr char kDatabaseUnknown[] = "%1: výsledek neznámý, spojení se přerušilo: %2";
+// After a failure's text, its number.
 inline constexpr char kServerError[] = "%1 (%2)";  // text, number
 // Before each line of one server when there are several.
 inline constexpr char kServerPrefix[] = "[%1] ";
@@ -61,13 +56,12 @@ inline constexpr char kNothingWritten[] = "%1: na serveru %2 nebylo nic zapsáno
 inline constexpr char kSameServer[] = "%1: server %2 je tentýž server jako %3, podruhé se neaktualizuje";
 inline constexpr char kInterrupted[] = "%1: běh přerušen signálem, zbylé databáze serveru %2 nezpracovány";
 
-inline constexpr char kSummary[] =
-    "Celkem databází: %1, aktualizováno: %2, přeskočeno: %3, výsledek neznámý: %4, nezpracováno: %5";
-inline constexpr char kTotalSummary[] =
-    "Všechny servery (%1, nepřipojeno: %2): celkem databází: %3, aktualizováno: %4, přeskočeno: %5, "
-    "výsledek neznámý: %6, nezpracováno: %7";
-inline constexpr char kTrialSummary[] = "Celkem databází: %1, příkazů neodesláno (zkušební běh): %2";
-inline constexpr char kTrialDone[] = "Zkušební běh skončil, žádný příkaz nebyl odeslán";
+// The summaries: the databases listed, then the count of each outcome that has any, each
+// as kOutcomeCount with the outcome's words from OutcomeNames.h (", aktualizováno: 3").
+inline constexpr char kSummary[] = "Celkem databází: %1%2";
+inline constexpr char kTotalSummary[] = "Všechny servery (%1, nepřipojeno: %2): celkem databází: %3%4";
+inline constexpr char kOutcomeCount[] = ", %1: %2";
+inline constexpr char kDryRunDone[] = "Zkušební běh skončil, žádný příkaz nebyl odeslán";
 inline constexpr char kWriteFailed[] = "%1: výstup nejde zapsat";
 inline constexpr char kInternalError[] = "%1: vnitřní chyba programu: %2";
 inline constexpr char kProgress[] = "Zpracováno databází: %1 / %2";

@@ -2,6 +2,7 @@
 #include "app/cli/JsonReport.h"
 
 #include "app/cli/JsonText.h"
+#include "app/cli/OutcomeNames.h"
 
 namespace cli {
 
@@ -28,19 +29,29 @@ std::string errorJson(const update::Failure& why)
     return error.text("text", why.text).str();
 }
 
+// Each database outcome's count under its name, in the table's order.
+JsonObject& withCounts(JsonObject& object, const std::array<std::size_t, update::kDatabaseOutcomes>& counts)
+{
+    for (const OutcomeNames& names : kOutcomeNames)
+        object.number(names.jsonCount, counts[static_cast<std::size_t>(names.outcome)]);
+    return object;
+}
+
 }  // namespace
 
 JsonReport::JsonReport(ConsoleOutput& output, std::string server) : output_(output), server_(std::move(server)) {}
 
-void JsonReport::database(std::string_view name, std::string_view outcome, const update::Failure* why,
-                          std::string_view statement)
+void JsonReport::database(const update::DatabaseResult& result)
 {
     JsonObject object;
-    object.text("type", "database").text("server", server_).text("database", name).text("outcome", outcome);
-    if (why)
-        object.raw("error", errorJson(*why));
-    if (!statement.empty())
-        object.text("statement", statement);
+    object.text("type", "database")
+        .text("server", server_)
+        .text("database", result.name)
+        .text("outcome", namesOf(result.outcome).json);
+    if (result.why)
+        object.raw("error", errorJson(*result.why));
+    if (result.outcome == update::DatabaseOutcome::DryRun)
+        object.text("statement", result.statement);
     output_.write(output_.out(), object.str());
 }
 
@@ -58,16 +69,8 @@ void JsonReport::summary(const ServerResult& result, int exitStatus)
 {
     const update::RunOutcome& outcome = result.outcome;
     JsonObject object;
-    object.text("type", "summary")
-        .text("server", server_)
-        .text("end", endName(outcome.end))
-        .number("listed", outcome.listed)
-        .number("updated", outcome.updated)
-        .number("skipped", outcome.skipped)
-        .number("listedAgain", outcome.listedAgain)
-        .number("unknown", outcome.unknown.size())
-        .number("notReached", outcome.notReached())
-        .number("dryRun", outcome.keptBack)
+    object.text("type", "summary").text("server", server_).text("end", endName(outcome.end)).number("listed", outcome.listed);
+    withCounts(object, outcome.counts)
         .boolean("nothingWritten", result.nothingWritten())
         .number("exitStatus", static_cast<std::uint64_t>(exitStatus));
     if (outcome.failure)
@@ -79,19 +82,13 @@ void JsonReport::summary(const ServerResult& result, int exitStatus)
 
 void jsonTotal(ConsoleOutput& output, const Totals& total, int exitStatus)
 {
-    output.write(output.out(), JsonObject()
-                                   .text("type", "total")
-                                   .number("servers", total.servers)
-                                   .number("notConnected", total.notConnected)
-                                   .number("listed", total.listed)
-                                   .number("updated", total.updated)
-                                   .number("skipped", total.skipped)
-                                   .number("listedAgain", total.listedAgain)
-                                   .number("unknown", total.unknown)
-                                   .number("notReached", total.notReached)
-                                   .number("dryRun", total.keptBack)
-                                   .number("exitStatus", static_cast<std::uint64_t>(exitStatus))
-                                   .str());
+    JsonObject object;
+    object.text("type", "total")
+        .number("servers", total.servers)
+        .number("notConnected", total.notConnected)
+        .number("listed", total.listed);
+    withCounts(object, total.counts).number("exitStatus", static_cast<std::uint64_t>(exitStatus));
+    output.write(output.out(), object.str());
 }
 
 void jsonConfigurationFile(ConsoleOutput& output, const std::string& file, bool fileExists,

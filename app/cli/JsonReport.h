@@ -14,9 +14,7 @@ class JsonReport {
 public:
     JsonReport(ConsoleOutput& output, std::string server);
 
-    // `why` for a refusal or a lost session; `statement` for a trial run's database.
-    void database(std::string_view name, std::string_view outcome, const update::Failure* why = nullptr,
-                  std::string_view statement = {});
+    void database(const update::DatabaseResult& result);
     void sessionNotOpened(const update::Failure& why);
     void summary(const ServerResult& result, int exitStatus);
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/cli/RunSettings.h"
+#include "data/Pipeline.h"
 
 #include <stdexcept>
 #include <string_view>
@@ -56,7 +57,7 @@ inline constexpr Option kOptions[] = {
      .czech = "číst adresu z jiného konfiguračního souboru",
      .english = "Read the address from <file> instead of the installed configuration file. The file must be "
                 "there and readable; otherwise the program says so and ends with status 78."},
-    {.name = "--dry-run", .kind = OptionKind::Flag, .flag = &RunSettings::trialRun,
+    {.name = "--dry-run", .kind = OptionKind::Flag, .flag = &RunSettings::dryRun,
      .czech = "připojí se a vypíše příkaz pro každou databázi, žádný neodešle; text je ke čtení (escapováno jako "
               "níže), přesný příkaz je v poli statement výstupu --format json",
      .english = "Connect and list the databases as usual, and print the statement meant for each database "
@@ -97,16 +98,16 @@ inline constexpr Option kOptions[] = {
      .czech = "kolik serverů se aktualizuje zároveň",
      .english = "Servers updated at the same time."},
     {.name = "--batch", .kind = OptionKind::Number, .valueCzech = "N", .valueEnglish = "n",
-     .number = &RunSettings::batch, .byDefault = 1, .low = 1, .high = 1000,
+     .number = &RunSettings::batch, .byDefault = data::kMostStatementsInFlight, .low = 1, .high = 1000,
      .czech = "až N příkazů odeslaných za sebou bez čekání na odpovědi, méně čekání na pomalé síti; každý je "
-              "dotaz sám za sebe",
+              "dotaz sám za sebe; 1 čeká na odpověď ke každému",
      .english = "Send up to <n> statements one after another without waiting for their answers, and read the "
                 "answers as they come. Each statement is a query of its own, exactly as without this option, "
                 "and gets its own answer: a statement the server refuses changes nothing for the others, and none "
                 "is sent twice. At most {most-in-flight} statements are unanswered at any time, so that neither "
                 "the program nor the server waits for the other to read. When the connection is lost, the "
                 "statements sent and not answered have an unknown outcome, and those not sent yet are not "
-                "reached."},
+                "reached. `--batch 1` waits for each answer before it sends the next statement."},
     {.name = "--sessions", .kind = OptionKind::Number, .valueCzech = "N", .valueEnglish = "n",
      .number = &RunSettings::sessions, .byDefault = 1, .low = 1, .high = 64,
      .czech = "N spojení k jednomu serveru, každé si bere část seznamu",

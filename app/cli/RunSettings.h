@@ -8,18 +8,19 @@ namespace cli {
 
 enum class ReportFormat { Text, Json };
 
-// Without options: the window's session (one statement per round trip, one session, no
-// TLS), but with time limits. The numbers start at the option table's defaults.
+// Without options: the window's session (one session, the statements streamed, no TLS),
+// but with time limits. The numbers start at the option table's defaults.
 struct RunSettings {
     RunSettings();
 
     // List and print each statement, send none.
-    bool trialRun = false;
+    bool dryRun = false;
     ReportFormat format = ReportFormat::Text;
     // Seconds; 0 means no limit. A scheduled job must never wait forever, so both have limits.
     unsigned connectTimeout;
     unsigned answerTimeout;
-    // Statements per round trip and sessions per server; 1 and 1 are the window's way.
+    // Statements a session keeps unanswered (the pipeline's depth; 1 sends each after the
+    // answer to the one before) and sessions per server.
     unsigned batch;
     unsigned sessions;
     // Servers updated at the same time.

@@ -8,7 +8,9 @@ namespace cli {
 
 bool ServerResult::nothingWritten() const
 {
-    return !trialRun && outcome.end == update::RunEnd::Completed && outcome.updated == 0 && outcome.alreadyPresent == 0;
+    using update::DatabaseOutcome;
+    return !dryRun && outcome.end == update::RunEnd::Completed && outcome.count(DatabaseOutcome::Updated) == 0 &&
+           outcome.count(DatabaseOutcome::AlreadyThere) == 0;
 }
 
 Totals totalsOf(const std::vector<ServerResult>& results)
@@ -18,12 +20,9 @@ Totals totalsOf(const std::vector<ServerResult>& results)
     for (const ServerResult& result : results) {
         const update::RunOutcome& outcome = result.outcome;
         total.listed += outcome.listed;
-        total.updated += outcome.updated;
-        total.skipped += outcome.skipped;
-        total.listedAgain += outcome.listedAgain;
-        total.keptBack += outcome.keptBack;
-        total.unknown += outcome.unknown.size();
-        total.notReached += outcome.notReached();
+        total.dryRun = total.dryRun || result.dryRun;
+        for (std::size_t i = 0; i < total.counts.size(); ++i)
+            total.counts[i] += outcome.counts[i];
         // A second address of a server already updated connects to nothing new.
         total.notConnected +=
             outcome.end == update::RunEnd::NoConnection || outcome.end == update::RunEnd::SameServer ? 1 : 0;

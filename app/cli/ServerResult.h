@@ -4,6 +4,7 @@
 
 #include "update/CalendarUpdate.h"
 
+#include <array>
 #include <cstddef>
 #include <vector>
 
@@ -12,25 +13,23 @@ namespace cli {
 // What became of one server, for its closing lines and the exit status.
 struct ServerResult {
     update::RunOutcome outcome;
-    bool trialRun = false;
+    bool dryRun = false;
     bool interrupted = false;
 
     // Went through the list yet wrote nothing, and no database had the rows before.
     bool nothingWritten() const;
 };
 
-// Each count of the servers' outcomes summed, as the closing total gives them.
+// The servers' outcomes summed, as the closing total gives them.
 struct Totals {
     std::size_t servers = 0;
     // Not connected, or a second address of a server already updated.
     std::size_t notConnected = 0;
     std::size_t listed = 0;
-    std::size_t updated = 0;
-    std::size_t skipped = 0;
-    std::size_t listedAgain = 0;
-    std::size_t unknown = 0;
-    std::size_t notReached = 0;
-    std::size_t keptBack = 0;
+    // Each database outcome's count over every server.
+    std::array<std::size_t, update::kDatabaseOutcomes> counts{};
+    // The servers' runs sent nothing (--dry-run).
+    bool dryRun = false;
 };
 
 Totals totalsOf(const std::vector<ServerResult>& results);

@@ -12,15 +12,15 @@ namespace cli {
 
 namespace {
 
-// The servers this command has reached, by the identity each told, with the address of
+// The servers this command has reached, by what each said of itself, with the address of
 // the run that reached it first: two addresses of one server make one update.
 class ReachedServers {
 public:
     // The address of the run that has this server already; none when this one is first.
-    std::optional<std::string> claim(const std::string& identity, const std::string& host)
+    std::optional<std::string> claim(const update::ServerProbe& probe, const std::string& host)
     {
         const std::lock_guard<std::mutex> guard(lock_);
-        const auto [entry, first] = servers_.emplace(identity, host);
+        const auto [entry, first] = servers_.emplace(probe.identity, host);
         if (first)
             return std::nullopt;
         return entry->second;
@@ -36,7 +36,7 @@ ServerResult updateServer(const Terminal& terminal, ConsoleOutput& output, const
 {
     ConsoleReport report(terminal, output, settings.format, host, prefixLines);
     ServerResult result;
-    result.trialRun = settings.trialRun;
+    result.dryRun = settings.dryRun;
     if (settings.stop && settings.stop->load()) {
         // Stopped before this server's turn came: nothing was sent to it.
         result.outcome.end = update::RunEnd::Interrupted;
@@ -46,20 +46,23 @@ ServerResult updateServer(const Terminal& terminal, ConsoleOutput& output, const
     }
 
     TDM dm;
-    dm.conMain.ConnectTimeout = settings.connectTimeout;
-    dm.conMain.AnswerTimeout = settings.answerTimeout;
-    dm.conMain.RequireTls = settings.tls;
-    dm.conMain.TlsCaFile = settings.tlsCaFile;
+    data::ConnectionSettings& connection = dm.conMain.settings;
+    connection.ConnectTimeout = settings.connectTimeout;
+    connection.AnswerTimeout = settings.answerTimeout;
+    connection.RequireTls = settings.tls;
+    connection.TlsCaFile = settings.tlsCaFile;
     update::RunOptions options;
-    options.trialRun = settings.trialRun;
-    options.batchSize = settings.batch;
+    options.dryRun = settings.dryRun;
+    // The pipeline's depth (data::streamStatements keeps it within what a session may have
+    // unanswered).
+    options.depth = settings.batch;
     options.sessions = settings.sessions;
     options.stop = settings.stop;
     // Only where there can be a second session or a second address; a single plain run
     // sends exactly what the window's run sends.
     options.identifyServer = prefixLines || settings.sessions > 1;
     if (prefixLines)
-        options.claimServer = [&](const std::string& identity) { return reached.claim(identity, host); };
+        options.claimServer = [&](const update::ServerProbe& probe) { return reached.claim(probe, host); };
     try {
         result.outcome = update::runCalendarUpdate(dm, host, report, options);
     } catch (const std::exception& error) {

@@ -2,18 +2,24 @@
 #include "app/cli/TextReport.h"
 
 #include "app/cli/ConsoleTexts.h"
+#include "app/cli/OutcomeNames.h"
 #include "update/Texts.h"
 
 namespace cli {
 
 namespace {
 
-std::string summaryText(const update::RunOutcome& outcome)
+// The outcomes' counts, in the table's order; together they make the databases listed.
+std::string outcomeCounts(const std::array<std::size_t, update::kDatabaseOutcomes>& counts, bool dryRun)
 {
-    // A name listed again counts with those passed over.
-    return fill(texts::kSummary, {groupedDigits(outcome.listed), groupedDigits(outcome.updated),
-                                  groupedDigits(outcome.skipped + outcome.listedAgain),
-                                  groupedDigits(outcome.unknown.size()), groupedDigits(outcome.notReached())});
+    std::string text;
+    for (const OutcomeNames& names : kOutcomeNames) {
+        const std::size_t count = counts[static_cast<std::size_t>(names.outcome)];
+        const bool named = dryRun ? names.outcome == update::DatabaseOutcome::DryRun : names.inEverySummary;
+        if (count != 0 || named)
+            text += fill(texts::kOutcomeCount, {names.summaryWords, groupedDigits(count)});
+    }
+    return text;
 }
 
 }  // namespace
@@ -34,32 +40,20 @@ std::string TextReport::failureText(const update::Failure& why) const
     return why.number ? fill(texts::kServerError, {text, std::to_string(*why.number)}) : text;
 }
 
-void TextReport::updated(std::string_view name)
+void TextReport::database(const update::DatabaseResult& result)
 {
-    databaseLine(terminal_.message(fill(texts::kDatabaseUpdated, {terminal_.escaped(name)})));
-}
-
-void TextReport::skipped(std::string_view name, const update::Failure& why)
-{
-    databaseLine(terminal_.message(fill(texts::kDatabaseSkipped, {terminal_.escaped(name), failureText(why)})));
-}
-
-void TextReport::listedAgain(std::string_view name)
-{
-    databaseLine(terminal_.message(fill(texts::kDatabaseListedAgain, {terminal_.escaped(name)})));
-}
-
-void TextReport::unknown(std::string_view name, const update::Failure& why)
-{
-    databaseLine(terminal_.message(fill(texts::kDatabaseUnknown, {terminal_.escaped(name), failureText(why)})));
-}
-
-void TextReport::keptBack(std::string_view statement)
-{
-    // The statement as built, its closing ';' included, escaped like every name on the
-    // console: for reading, not for a client (a backslash shows as two). The JSON report
-    // carries it exactly.
-    databaseLine(terminal_.escaped(statement));
+    if (result.outcome == update::DatabaseOutcome::DryRun) {
+        // The statement as built, its closing ';' included, escaped like every name on the
+        // console: for reading, not for a client (a backslash shows as two). The JSON
+        // report carries it exactly.
+        databaseLine(terminal_.escaped(result.statement));
+        return;
+    }
+    const std::string_view line = namesOf(result.outcome).line;
+    if (line.empty())
+        return;
+    const std::string why = result.why ? failureText(*result.why) : std::string();
+    databaseLine(terminal_.message(fill(line, {terminal_.escaped(result.name), why})));
 }
 
 void TextReport::sessionNotOpened(const update::Failure& why)
@@ -83,8 +77,8 @@ void TextReport::finished(const ServerResult& result)
         diagnostic(fill(texts::kSameServer, {texts::kProgramName, server, terminal_.escaped(outcome.sameServerAs)}));
         break;
     case update::RunEnd::Completed:
-        if (result.trialRun)
-            diagnostic(prefix_ + texts::kTrialDone);
+        if (result.dryRun)
+            diagnostic(prefix_ + texts::kDryRunDone);
         else if (result.nothingWritten())
             diagnostic(fill(texts::kNothingWritten, {texts::kProgramName, server}));
         else
@@ -92,9 +86,7 @@ void TextReport::finished(const ServerResult& result)
         break;
     }
     if (outcome.end != update::RunEnd::NoConnection && outcome.end != update::RunEnd::SameServer) {
-        diagnostic(prefix_ + (result.trialRun ? fill(texts::kTrialSummary, {groupedDigits(outcome.listed),
-                                                                            groupedDigits(outcome.keptBack)})
-                                              : summaryText(outcome)));
+        diagnostic(prefix_ + fill(texts::kSummary, {groupedDigits(outcome.listed), outcomeCounts(outcome.counts, result.dryRun)}));
     }
 }
 
@@ -110,13 +102,10 @@ void TextReport::diagnostic(const std::string& utf8)
 
 void textTotal(const Terminal& terminal, ConsoleOutput& output, const Totals& total)
 {
-    // Like each server's summary, it counts a name listed again as passed over.
-    output.write(output.err(), terminal.message(fill(
-                                   texts::kTotalSummary,
-                                   {groupedDigits(total.servers), groupedDigits(total.notConnected),
-                                    groupedDigits(total.listed), groupedDigits(total.updated),
-                                    groupedDigits(total.skipped + total.listedAgain), groupedDigits(total.unknown),
-                                    groupedDigits(total.notReached)})));
+    output.write(output.err(), terminal.message(fill(texts::kTotalSummary,
+                                                     {groupedDigits(total.servers), groupedDigits(total.notConnected),
+                                                      groupedDigits(total.listed),
+                                                      outcomeCounts(total.counts, total.dryRun)})));
 }
 
 void textConfigurationFile(const Terminal& terminal, ConsoleOutput& output, const std::string& file,

@@ -19,11 +19,7 @@ public:
     TextReport(const Terminal& terminal, ConsoleOutput& output, bool databasesToErrorOutput, std::string server,
                bool prefixLines);
 
-    void updated(std::string_view name);
-    void skipped(std::string_view name, const update::Failure& why);
-    void listedAgain(std::string_view name);
-    void unknown(std::string_view name, const update::Failure& why);
-    void keptBack(std::string_view statement);
+    void database(const update::DatabaseResult& result);
     void sessionNotOpened(const update::Failure& why);
     // The failure line, the closing notice and the summary.
     void finished(const ServerResult& result);

@@ -76,7 +76,7 @@ TEST_F(CliNames, ReportHasOneLineForEachDatabaseAndEveryNameReadsBackExactly)
     }
 }
 
-TEST_F(CliNames, TrialRunPrintsEachStatementOnOneLine)
+TEST_F(CliNames, DryRunPrintsEachStatementOnOneLine)
 {
     const size_t listed = databasesListedInWindows1250().size();
     const ChildResult result = runCli({"--dry-run", "--host", "localhost"});
@@ -89,7 +89,7 @@ TEST_F(CliNames, TrialRunPrintsEachStatementOnOneLine)
               lines.end());
 }
 
-TEST_F(CliNames, TrialRunTextIsForReadingAndItsJsonStatementIsExact)
+TEST_F(CliNames, DryRunTextIsForReadingAndItsJsonStatementIsExact)
 {
     // The text shows a backslash as two: fed to a client, it would name another tenant.
     const std::string exact = expectedStatement("zpetne\\lomitko") + ";";

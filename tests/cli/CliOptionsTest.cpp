@@ -157,15 +157,15 @@ TEST_F(CliWithServer, JsonReportIsOneObjectPerLineWithTheHumanReportOnStandardEr
                                                 R"("text":"Table 'bez_kalendare.calendar' doesn't exist"}})"));
     EXPECT_EQ(result.out[total],
               R"({"type":"summary","server":"127.0.0.1","end":"completed","listed":)" + std::to_string(total) +
-                  R"(,"updated":2,"skipped":)" + std::to_string(total - 2) +
+                  R"(,"updated":2,"alreadyThere":0,"skipped":)" + std::to_string(total - 2) +
                   R"(,"listedAgain":0,"unknown":0,"notReached":0,"dryRun":0,"nothingWritten":false,"exitStatus":0})");
     EXPECT_EQ(result.out.back(), R"({"type":"total","servers":1,"notConnected":0,"listed":)" + std::to_string(total) +
-                                     R"(,"updated":2,"skipped":)" + std::to_string(total - 2) +
+                                     R"(,"updated":2,"alreadyThere":0,"skipped":)" + std::to_string(total - 2) +
                                      R"(,"listedAgain":0,"unknown":0,"notReached":0,"dryRun":0,"exitStatus":0})");
     // The person watching still reads every database.
     EXPECT_TRUE(contains(result.err, "firma_a: aktualizována"));
     EXPECT_TRUE(contains(result.err, "a\"b\\\\c účet: aktualizována"));
-    EXPECT_EQ(result.err.back(), summary(total, 2, total - 2));
+    EXPECT_EQ(result.err.back(), summary({.listed = total, .updated = 2, .skipped = total - 2}));
 }
 
 TEST_F(CliWithServer, JsonReportNamesTheDatabasesALostSessionLeftOpenOrUntouched)
@@ -174,7 +174,8 @@ TEST_F(CliWithServer, JsonReportNamesTheDatabasesALostSessionLeftOpenOrUntouched
         createTenant(admin, name, CalendarTable::WithKey);
     CuttingProxy relay(kRelayAddress, "INSERT INTO `t3`");
 
-    const CliResult result = runCli({"--host", kRelayAddress, "--format", "json"});
+    // One statement at a time: t2 answered, t3 under way, t4 never sent.
+    const CliResult result = runCli({"--host", kRelayAddress, "--format", "json", "--batch", "1"});
 
     EXPECT_EQ(result.exitStatus, 2);
     const std::string database = std::string(R"({"type":"database","server":")") + kRelayAddress + R"(","database":)";
@@ -312,13 +313,15 @@ TEST_F(CliWithServer, TimeLimitsEndAWaitForAServerThatDoesNotAnswer)
     {
         DelayRelay hanging(kRelayAddress, "127.0.0.1", std::chrono::microseconds(0), "INSERT INTO `t2`");
         ASSERT_TRUE(hanging.listening());
+        // One statement at a time: t1 answered before t2 waits for its answer in vain.
         CliResult result;
-        const auto took = timed([&] { result = runCliBounded({"--host", kRelayAddress, "--timeout", "1"}); });
+        const auto took = timed([&] { result = runCliBounded({"--host", kRelayAddress, "--timeout", "1", "--batch", "1"}); });
         EXPECT_LT(took, kOneSecondLimitEndsWithin);
         EXPECT_EQ(result.exitStatus, 2);
         EXPECT_TRUE(contains(result.out, "t1: aktualizována"));
         EXPECT_EQ(countStartingWith(result.out, "t2: výsledek neznámý, spojení se přerušilo: "), 1u);
-        EXPECT_EQ(result.err.back(), summary(listed(), 1, result.out.size() - 2, 1, 1));
+        EXPECT_EQ(result.err.back(), summary({.listed = listed(), .updated = 1, .skipped = result.out.size() - 2,
+                                              .unknown = 1, .notReached = 1}));
     }
 
     // A list the server stops sending part-way is a lost session, not an empty answer.
@@ -369,7 +372,7 @@ TEST_F(CliWithServer, ARunThatWroteNothingSaysSoAndEndsWithThree)
         EXPECT_EQ(result.err, (std::vector<std::string>{
                                   "calendar-import-cli: na serveru 127.0.0.1 nebylo nic zapsáno: všechny databáze "
                                   "příkaz odmítly",
-                                  summary(total, 0, total)}));
+                                  summary({.listed = total, .skipped = total})}));
         EXPECT_TRUE(calendarRows(admin, "t1").empty());
     }
 }
@@ -381,8 +384,14 @@ TEST_F(CliWithServer, AStopSignalEndsAfterTheStatementInFlightWithTheSummary)
         tenants.push_back("t" + std::to_string(i));
     const std::filesystem::path dir = std::filesystem::path(CLI_TEST_DIR) / "signal";
     std::filesystem::create_directories(dir);
-    const std::pair<int, int> cases[] = {{SIGTERM, 143}, {SIGINT, 130}};
-    for (const auto& [signal, status] : cases) {
+    // One statement at a time, and two: no statement leaves once the stop is seen, and
+    // those under way have their answers and lines.
+    const struct {
+        int signal;
+        int status;
+        const char* batch;
+    } cases[] = {{SIGTERM, 143, "1"}, {SIGINT, 130, "2"}};
+    for (const auto& [signal, status, batch] : cases) {
         SCOPED_TRACE(status);
         dropTenantDatabases(admin);
         for (const std::string& name : tenants)
@@ -390,7 +399,7 @@ TEST_F(CliWithServer, AStopSignalEndsAfterTheStatementInFlightWithTheSummary)
         // Each round trip slowed down, so that the signal comes in the middle of the list.
         DelayRelay slow(kRelayAddress, "127.0.0.1", std::chrono::milliseconds(20));
         ASSERT_TRUE(slow.listening());
-        RunningCli cli({"--host", kRelayAddress, "--format", "json"}, dir / "out", dir / "err");
+        RunningCli cli({"--host", kRelayAddress, "--format", "json", "--batch", batch}, dir / "out", dir / "err");
         ASSERT_TRUE(cli.waitForLine(dir / "err", "t12: aktualizována"));
         cli.signal(signal);
         EXPECT_EQ(cli.wait(), status);
@@ -411,7 +420,8 @@ TEST_F(CliWithServer, AStopSignalEndsAfterTheStatementInFlightWithTheSummary)
         const std::size_t skipped = visited.size() - written;
         EXPECT_EQ(err[err.size() - 2], std::string("calendar-import-cli: běh přerušen signálem, zbylé databáze serveru ") +
                                            kRelayAddress + " nezpracovány");
-        EXPECT_EQ(err.back(), summary(total, written, skipped, 0, total - visited.size()));
+        EXPECT_EQ(err.back(), summary({.listed = total, .updated = written, .skipped = skipped,
+                                       .notReached = total - visited.size()}));
 
         // The machine's report says the same status as the program, for the server and in total.
         const std::vector<std::string> out = linesOfFile(dir / "out");

@@ -23,12 +23,12 @@ CliResult runCli(const Arguments& arguments, Environment environment)
     return {child.exitStatus, testing_support::linesOf(child.out), testing_support::linesOf(child.err)};
 }
 
-std::string summary(std::size_t total, std::size_t updated, std::size_t skipped, std::size_t unknown,
-                    std::size_t notReached)
+std::string summary(const Counts& counts)
 {
-    return "Celkem databází: " + std::to_string(total) + ", aktualizováno: " + std::to_string(updated) +
-           ", přeskočeno: " + std::to_string(skipped) + ", výsledek neznámý: " + std::to_string(unknown) +
-           ", nezpracováno: " + std::to_string(notReached);
+    return "Celkem databází: " + std::to_string(counts.listed) + ", aktualizováno: " + std::to_string(counts.updated) +
+           ", kalendář už měly: " + std::to_string(counts.alreadyThere) + ", přeskočeno: " +
+           std::to_string(counts.skipped) + ", výsledek neznámý: " + std::to_string(counts.unknown) +
+           ", nezpracováno: " + std::to_string(counts.notReached);
 }
 
 bool contains(const std::vector<std::string>& lines, const std::string& line)

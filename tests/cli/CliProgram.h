@@ -23,9 +23,18 @@ using Environment = std::map<std::string, std::optional<std::string>>;
 // Runs the program to its end in the C.UTF-8 locale unless `environment` says otherwise.
 CliResult runCli(const Arguments& arguments, Environment environment = {});
 
-// "Celkem databází: ..." as the program writes it.
-std::string summary(std::size_t total, std::size_t updated, std::size_t skipped, std::size_t unknown = 0,
-                    std::size_t notReached = 0);
+// A run's counts as a summary gives them.
+struct Counts {
+    std::size_t listed = 0;
+    std::size_t updated = 0;
+    std::size_t alreadyThere = 0;
+    std::size_t skipped = 0;
+    std::size_t unknown = 0;
+    std::size_t notReached = 0;
+};
+
+// "Celkem databází: ..." as the program writes it for a run that sends.
+std::string summary(const Counts& counts);
 
 bool contains(const std::vector<std::string>& lines, const std::string& line);
 std::size_t countStartingWith(const std::vector<std::string>& lines, const std::string& prefix);

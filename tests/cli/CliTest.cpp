@@ -1,4 +1,4 @@
-// The console program as an administrator runs it: exit statuses, report lines, trial
+// The console program as an administrator runs it: exit statuses, report lines, dry
 // runs and names with Czech letters, against the real test server.
 #include "platform/CodePage.h"
 #include "tests/cli/CliProgram.h"
@@ -37,7 +37,7 @@ constexpr char kNobodyThere[] = "127.0.0.2";
 constexpr char kRelayAddress[] = "127.0.0.3";
 
 const std::string kDone = "Aktualizace dokončena";
-const std::string kTrialDone = "Zkušební běh skončil, žádný příkaz nebyl odeslán";
+const std::string kDryRunDone = "Zkušební běh skončil, žádný příkaz nebyl odeslán";
 
 // A file of this machine as the program names it: under Wine, drive Z: is the root.
 std::string programPath(const std::filesystem::path& path)
@@ -90,19 +90,33 @@ TEST_F(CliRun, ReportsEveryListedDatabaseInOrderAndTheCounts)
     }
     EXPECT_TRUE(contains(result.out, "bez_kalendare: přeskočena: Table 'bez_kalendare.calendar' doesn't exist (1146)"))
         << "the server's reason and number follow the name";
-    EXPECT_EQ(result.err, (std::vector<std::string>{kDone, summary(listed.size(), 2, listed.size() - 2)}));
+    EXPECT_EQ(result.err, (std::vector<std::string>{
+                              kDone, summary({.listed = listed.size(), .updated = 2, .skipped = listed.size() - 2})}));
     EXPECT_EQ(calendarRows(admin, czech), expectedCalendarRows());
 }
 
-TEST_F(CliRun, SecondRunSkipsWithTheServersReasonAndStillSucceeds)
+// A nightly re-run: the rows already there are an outcome of their own, apart from the
+// databases that refused them for another reason, in every line and count.
+TEST_F(CliRun, SecondRunFindsTheRowsAlreadyThereAndStillSucceeds)
 {
     createTenant(admin, "firma_a", CalendarTable::WithKey);
+    createTenant(admin, "bez_kalendare", CalendarTable::Missing);
     runCli({"--host", "localhost"});
     const CliResult second = runCli({"--host", "localhost"});
 
     EXPECT_EQ(second.exitStatus, 0);
-    EXPECT_TRUE(contains(second.out, "firma_a: přeskočena: Duplicate entry '50' for key 'PRIMARY' (1062)"));
-    EXPECT_EQ(second.err.back(), summary(second.out.size(), 0, second.out.size()));
+    EXPECT_TRUE(contains(second.out, "firma_a: kalendář už v databázi je: Duplicate entry '50' for key 'PRIMARY' (1062)"));
+    EXPECT_TRUE(contains(second.out, "bez_kalendare: přeskočena: Table 'bez_kalendare.calendar' doesn't exist (1146)"));
+    EXPECT_EQ(second.err,
+              (std::vector<std::string>{kDone, summary({.listed = second.out.size(), .alreadyThere = 1,
+                                                        .skipped = second.out.size() - 1})}));
+
+    const CliResult json = runCli({"--host", "localhost", "--format", "json"});
+    EXPECT_EQ(json.exitStatus, 0);
+    EXPECT_TRUE(contains(json.out, R"({"type":"database","server":"localhost","database":"firma_a",)"
+                                   R"("outcome":"already-there","error":{"number":1062,"text":"Duplicate entry '50' for key 'PRIMARY'"}})"));
+    ASSERT_FALSE(json.out.empty());
+    EXPECT_NE(json.out.back().find(R"("updated":0,"alreadyThere":1,"skipped":)"), std::string::npos) << json.out.back();
 }
 
 TEST_F(CliRun, NamesFollowTheLocalesEncoding)
@@ -137,7 +151,7 @@ TEST_F(CliRun, NamesFollowTheLocalesEncoding)
     }
 }
 
-TEST_F(CliRun, TrialRunPrintsEachStatementAndSendsNone)
+TEST_F(CliRun, DryRunPrintsEachStatementAndSendsNone)
 {
     const std::string czech = "účetnictví";
     createTenant(admin, "firma_a", CalendarTable::WithKey);
@@ -155,7 +169,7 @@ TEST_F(CliRun, TrialRunPrintsEachStatementAndSendsNone)
         expectedLines.push_back(platform::windows1250ToUtf8(expectedStatement(name)) + ";");
     EXPECT_EQ(result.out, expectedLines);
     EXPECT_EQ(result.err,
-              (std::vector<std::string>{kTrialDone, "Celkem databází: " + std::to_string(listed.size()) +
+              (std::vector<std::string>{kDryRunDone, "Celkem databází: " + std::to_string(listed.size()) +
                                                         ", příkazů neodesláno (zkušební běh): " +
                                                         std::to_string(listed.size())}));
     EXPECT_EQ(log.queriesBy("quorvel"), (std::vector<std::string>{"SET CHARACTER SET cp1250", "SHOW DATABASES"}));
@@ -204,7 +218,7 @@ TEST_F(CliRun, UnreadableListEndsWithTwo)
     // The server's or the library's own words, with the number, explain the failure.
     EXPECT_TRUE(startsWith(result.err[0], std::string("calendar-import-cli: seznam databází serveru ") + kRelayAddress +
                                               " nešel načíst: "));
-    EXPECT_EQ(result.err[1], summary(0, 0, 0));
+    EXPECT_EQ(result.err[1], summary({}));
     EXPECT_TRUE(calendarRows(admin, "firma_a").empty());
 }
 
@@ -213,7 +227,8 @@ TEST_F(CliRun, LostSessionEndsWithTwoAfterTheDatabasesDone)
     for (const char* name : {"t1", "t2", "t3", "t4"})
         createTenant(admin, name, CalendarTable::WithKey);
     CuttingProxy relay(kRelayAddress, "INSERT INTO `t3`");
-    const CliResult result = runCli({"--host", kRelayAddress});
+    // One statement at a time, so that t1 and t2 have their answers before t3 leaves.
+    const CliResult result = runCli({"--host", kRelayAddress, "--batch", "1"});
 
     EXPECT_EQ(result.exitStatus, 2);
     ASSERT_GE(result.out.size(), 3u);
@@ -226,7 +241,8 @@ TEST_F(CliRun, LostSessionEndsWithTwoAfterTheDatabasesDone)
                                                    kRelayAddress + " se přerušilo: "));
     const size_t listed = databasesListedInWindows1250().size();
     const size_t reached = result.out.size();
-    EXPECT_EQ(result.err.back(), summary(listed, 2, reached - 3, 1, listed - reached));
+    EXPECT_EQ(result.err.back(), summary({.listed = listed, .updated = 2, .skipped = reached - 3, .unknown = 1,
+                                          .notReached = listed - reached}));
     EXPECT_TRUE(calendarRows(admin, "t3").empty());
     EXPECT_TRUE(calendarRows(admin, "t4").empty());
 }
@@ -234,7 +250,7 @@ TEST_F(CliRun, LostSessionEndsWithTwoAfterTheDatabasesDone)
 TEST_F(CliRun, HostComesFromTheConfigurationFileUnlessGiven)
 {
     createTenant(admin, "firma_a", CalendarTable::WithKey);
-    const std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) / "calendar-cli-config";
+    const std::filesystem::path dir = std::filesystem::path(CLI_SUITE_DIR) / "config";
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir / "a-folder.ini");
     // Longer than Windows' MAX_PATH (260), the file's own name included.
@@ -338,7 +354,7 @@ TEST_F(CliRun, AnAddressInTheConfigurationFileThatCannotBeAHostIsAConfigurationE
 // The report names the configuration file that gave the address, for a person and in JSON.
 TEST_F(CliRun, ReportNamesTheConfigurationFileRead)
 {
-    const std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) / "calendar-cli-named";
+    const std::filesystem::path dir = std::filesystem::path(CLI_SUITE_DIR) / "named";
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     std::ofstream(dir / "quorvel.ini") << "[DATABASE]\nIP=127.0.0.1\n";
@@ -415,7 +431,7 @@ TEST_F(CliRun, UnderWineTheElevatedProgramReadsTheFileInProgramFilesAndNamesIt)
 // encoded, and every address in it is read as written.
 TEST_F(CliRun, HostsFileIsReadInEachEncodingWindowsToolsWrite)
 {
-    const std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) / "calendar-cli-hosts";
+    const std::filesystem::path dir = std::filesystem::path(CLI_SUITE_DIR) / "hosts";
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     const std::u16string hosts = u"# pobočky\r\n127.0.0.1\r\nlocalhost   # druhý\r\n";

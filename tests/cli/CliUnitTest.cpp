@@ -124,48 +124,75 @@ std::optional<std::uint64_t> jsonNumber(const std::string& line, const std::stri
     return std::stoull(match[1]);
 }
 
-update::RunOutcome outcomeOf(update::RunEnd end, std::size_t listed, std::size_t updated, std::size_t skipped,
-                             std::size_t listedAgain, std::size_t keptBack, std::vector<std::string> unknown)
+using update::DatabaseOutcome;
+
+// A run's outcome with these counts; the databases listed are their sum.
+update::RunOutcome outcomeOf(update::RunEnd end, std::initializer_list<std::pair<DatabaseOutcome, std::size_t>> counts)
 {
     update::RunOutcome outcome;
     outcome.end = end;
-    outcome.listed = listed;
-    outcome.updated = updated;
-    outcome.skipped = skipped;
-    outcome.listedAgain = listedAgain;
-    outcome.keptBack = keptBack;
-    outcome.unknown = std::move(unknown);
+    for (const auto& [which, count] : counts) {
+        outcome.counts[static_cast<std::size_t>(which)] += count;
+        outcome.listed += count;
+    }
     return outcome;
+}
+
+// Four servers that came, between them, to every outcome and to the ends that have a
+// summary and the one that has none.
+std::vector<cli::ServerResult> fourServersWithEveryOutcome()
+{
+    std::vector<cli::ServerResult> results(4);
+    results[0].outcome = outcomeOf(update::RunEnd::Completed, {{DatabaseOutcome::Updated, 4},
+                                                               {DatabaseOutcome::AlreadyThere, 1},
+                                                               {DatabaseOutcome::Skipped, 3},
+                                                               {DatabaseOutcome::ListedAgain, 2}});
+    results[1].outcome = outcomeOf(update::RunEnd::SessionLost, {{DatabaseOutcome::Updated, 1},
+                                                                 {DatabaseOutcome::AlreadyThere, 5},
+                                                                 {DatabaseOutcome::Skipped, 1},
+                                                                 {DatabaseOutcome::ListedAgain, 1},
+                                                                 {DatabaseOutcome::Unknown, 2},
+                                                                 {DatabaseOutcome::NotReached, 3}});
+    results[2].outcome = outcomeOf(update::RunEnd::NoConnection, {});
+    results[3].outcome = outcomeOf(update::RunEnd::Completed, {{DatabaseOutcome::DryRun, 3}});
+    results[3].dryRun = true;
+    return results;
+}
+
+// What the console writes for `results` and their total in `format`: standard output's
+// lines and the error output's.
+std::pair<std::vector<std::string>, std::vector<std::string>> reportsOf(const std::vector<cli::ServerResult>& results,
+                                                                        cli::ReportFormat format)
+{
+    std::setlocale(LC_ALL, "C.UTF-8");
+    const cli::Terminal terminal;
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    if (!out || !err)
+        throw std::runtime_error("no temporary file");
+    cli::ConsoleOutput output(out, err, false);
+    for (const cli::ServerResult& result : results) {
+        cli::ConsoleReport(terminal, output, format, "server", true).finished(result, 0);
+    }
+    cli::reportTotal(terminal, output, format, results, 2);
+    std::pair<std::vector<std::string>, std::vector<std::string>> lines{linesOf(out), linesOf(err)};
+    std::fclose(out);
+    std::fclose(err);
+    return lines;
 }
 
 // The total is what a program sums up a fleet by: each count it shares with the
 // servers' summaries must be the sum of theirs, none folded into another.
 TEST(CliJson, TheTotalSumsEachCountOfTheServersSummaries)
 {
-    std::setlocale(LC_ALL, "C.UTF-8");
-    const cli::Terminal terminal;
-    std::FILE* out = std::tmpfile();
-    std::FILE* err = std::tmpfile();
-    ASSERT_TRUE(out && err);
-    cli::ConsoleOutput output(out, err, false);
-    std::vector<cli::ServerResult> results(4);
-    results[0].outcome = outcomeOf(update::RunEnd::Completed, 10, 4, 3, 2, 0, {});
-    results[1].outcome = outcomeOf(update::RunEnd::SessionLost, 7, 1, 1, 1, 0, {"x", "y"});
-    results[2].outcome = outcomeOf(update::RunEnd::NoConnection, 0, 0, 0, 0, 0, {});
-    results[3].outcome = outcomeOf(update::RunEnd::Completed, 3, 0, 0, 0, 3, {});
-    results[3].trialRun = true;
-    for (const cli::ServerResult& result : results) {
-        cli::ConsoleReport(terminal, output, cli::ReportFormat::Json, "server", true).finished(result, 0);
-    }
-    cli::reportTotal(terminal, output, cli::ReportFormat::Json, results, 2);
-    const std::vector<std::string> lines = linesOf(out);
-    std::fclose(out);
-    std::fclose(err);
+    const std::vector<cli::ServerResult> results = fourServersWithEveryOutcome();
+    const std::vector<std::string> lines = reportsOf(results, cli::ReportFormat::Json).first;
 
     ASSERT_EQ(lines.size(), results.size() + 1);
     const std::string& total = lines.back();
     ASSERT_TRUE(total.starts_with(R"({"type":"total",)")) << total;
-    for (const char* key : {"listed", "updated", "skipped", "listedAgain", "unknown", "notReached", "dryRun"}) {
+    for (const char* key :
+         {"listed", "updated", "alreadyThere", "skipped", "listedAgain", "unknown", "notReached", "dryRun"}) {
         SCOPED_TRACE(key);
         std::uint64_t sum = 0;
         for (std::size_t i = 0; i < results.size(); ++i) {
@@ -174,17 +201,46 @@ TEST(CliJson, TheTotalSumsEachCountOfTheServersSummaries)
         }
         EXPECT_EQ(jsonNumber(total, key), sum) << total;
     }
+    EXPECT_EQ(jsonNumber(total, "alreadyThere"), 6u);
     EXPECT_EQ(jsonNumber(total, "skipped"), 4u);
     EXPECT_EQ(jsonNumber(total, "listedAgain"), 3u);
     EXPECT_EQ(jsonNumber(total, "notReached"), 3u);
 }
 
-cli::ServerResult serverResult(update::RunOutcome outcome, std::size_t alreadyPresent = 0, bool trialRun = false)
+// A person adds the human summary up as well: on each server and over all of them, the
+// counts after the databases listed account for each of them once, whatever became of it.
+TEST(CliText, EverySummaryAccountsForEachListedDatabase)
+{
+    const std::vector<cli::ServerResult> results = fourServersWithEveryOutcome();
+    const std::vector<std::string> err = reportsOf(results, cli::ReportFormat::Text).second;
+
+    std::vector<std::size_t> listedPerSummary;
+    for (const std::string& line : err) {
+        const std::size_t at = line.find("elkem databází: ");
+        if (at == std::string::npos)
+            continue;
+        SCOPED_TRACE(line);
+        const std::string counts = line.substr(at);
+        std::vector<std::size_t> numbers;
+        const std::regex number(": ([0-9]+)");
+        for (auto it = std::sregex_iterator(counts.begin(), counts.end(), number); it != std::sregex_iterator(); ++it)
+            numbers.push_back(std::stoull((*it)[1]));
+        ASSERT_GE(numbers.size(), 2u);
+        std::size_t sum = 0;
+        for (std::size_t i = 1; i < numbers.size(); ++i)
+            sum += numbers[i];
+        EXPECT_EQ(sum, numbers[0]);
+        listedPerSummary.push_back(numbers[0]);
+    }
+    // The server never reached has no summary; the total comes last.
+    EXPECT_EQ(listedPerSummary, (std::vector<std::size_t>{10, 13, 3, 26}));
+}
+
+cli::ServerResult serverResult(update::RunOutcome outcome, bool dryRun = false)
 {
     cli::ServerResult result;
     result.outcome = std::move(outcome);
-    result.outcome.alreadyPresent = alreadyPresent;
-    result.trialRun = trialRun;
+    result.dryRun = dryRun;
     return result;
 }
 
@@ -194,14 +250,18 @@ cli::ServerResult serverResult(update::RunOutcome outcome, std::size_t alreadyPr
 TEST(CliStatus, SeveralServersEndWithTheWorstOfTheirOutcomes)
 {
     using update::RunEnd;
-    const cli::ServerResult wrote = serverResult(outcomeOf(RunEnd::Completed, 2, 1, 1, 0, 0, {}));
-    const cli::ServerResult hadRows = serverResult(outcomeOf(RunEnd::Completed, 2, 0, 2, 0, 0, {}), 1);
-    const cli::ServerResult refusedAll = serverResult(outcomeOf(RunEnd::Completed, 2, 0, 2, 0, 0, {}));
-    const cli::ServerResult trial = serverResult(outcomeOf(RunEnd::Completed, 2, 0, 0, 0, 2, {}), 0, true);
-    const cli::ServerResult sameServer = serverResult(outcomeOf(RunEnd::SameServer, 0, 0, 0, 0, 0, {}));
-    const cli::ServerResult unreachable = serverResult(outcomeOf(RunEnd::NoConnection, 0, 0, 0, 0, 0, {}));
-    const cli::ServerResult listUnreadable = serverResult(outcomeOf(RunEnd::ListUnreadable, 0, 0, 0, 0, 0, {}));
-    const cli::ServerResult lost = serverResult(outcomeOf(RunEnd::SessionLost, 3, 1, 0, 0, 0, {"x"}));
+    const cli::ServerResult wrote =
+        serverResult(outcomeOf(RunEnd::Completed, {{DatabaseOutcome::Updated, 1}, {DatabaseOutcome::Skipped, 1}}));
+    const cli::ServerResult hadRows = serverResult(
+        outcomeOf(RunEnd::Completed, {{DatabaseOutcome::AlreadyThere, 1}, {DatabaseOutcome::Skipped, 1}}));
+    const cli::ServerResult refusedAll = serverResult(outcomeOf(RunEnd::Completed, {{DatabaseOutcome::Skipped, 2}}));
+    const cli::ServerResult dryRun = serverResult(outcomeOf(RunEnd::Completed, {{DatabaseOutcome::DryRun, 2}}), true);
+    const cli::ServerResult sameServer = serverResult(outcomeOf(RunEnd::SameServer, {}));
+    const cli::ServerResult unreachable = serverResult(outcomeOf(RunEnd::NoConnection, {}));
+    const cli::ServerResult listUnreadable = serverResult(outcomeOf(RunEnd::ListUnreadable, {}));
+    const cli::ServerResult lost = serverResult(outcomeOf(
+        RunEnd::SessionLost,
+        {{DatabaseOutcome::Updated, 1}, {DatabaseOutcome::Unknown, 1}, {DatabaseOutcome::NotReached, 1}}));
     struct Case {
         const char* what;
         std::vector<cli::ServerResult> servers;
@@ -210,7 +270,7 @@ TEST(CliStatus, SeveralServersEndWithTheWorstOfTheirOutcomes)
     const Case cases[] = {
         {"rows written", {wrote}, 0},
         {"rows already there", {hadRows}, 0},
-        {"a trial run sends nothing and is done", {trial}, 0},
+        {"a dry run sends nothing and is done", {dryRun}, 0},
         {"a second address of a server updated through the first", {wrote, sameServer}, 0},
         {"every database refused", {refusedAll}, 3},
         {"one of two servers wrote nothing", {wrote, refusedAll}, 3},
@@ -346,14 +406,15 @@ TEST(CliOptions, ConventionalFormsAreRead)
     EXPECT_EQ(full.run.sessions, 8u);
     EXPECT_TRUE(full.run.tls) << "a certificate authority asks for a verified session";
     EXPECT_EQ(full.run.tlsCaFile, "ca.pem");
-    EXPECT_TRUE(full.run.trialRun);
+    EXPECT_TRUE(full.run.dryRun);
 
     // A scheduled job must never wait forever: without options the limits are there, and
-    // the session is the window's: one statement per round trip, one session, no TLS.
+    // the session is the window's: one session, the statements streamed as deep as a
+    // session may keep them unanswered, no TLS.
     const cli::CommandLine none = parse({});
     EXPECT_GT(none.run.connectTimeout, 0u);
     EXPECT_GT(none.run.answerTimeout, 0u);
-    EXPECT_EQ(none.run.batch, 1u);
+    EXPECT_EQ(none.run.batch, 124u);
     EXPECT_EQ(none.run.sessions, 1u);
     EXPECT_FALSE(none.run.tls);
 

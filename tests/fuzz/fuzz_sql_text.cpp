@@ -1,4 +1,4 @@
-// Fuzzes the statement-text splitter against the rules any cut must keep.
+// Fuzzes where the first statement of a text ends against the rules any cut must keep.
 #include "data/SqlText.h"
 
 #include <cstdint>
@@ -23,25 +23,26 @@ void require(bool condition)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    const std::vector<std::string> pieces = data::splitStatements(text);
-
-    // The pieces stand in the text in order; between them lie only blanks and the
-    // semicolons that ended statements.
-    size_t position = 0;
-    for (const std::string& piece : pieces) {
-        require(!piece.empty() && !isBlank(piece.front()) && !isBlank(piece.back()));
-        const size_t found = text.find(piece, position);
-        require(found != std::string_view::npos);
-        for (size_t i = position; i < found; ++i)
-            require(isBlank(text[i]) || text[i] == ';');
-        position = found + piece.size();
-        // No piece holds a semicolon that ends a statement: cutting it again changes nothing.
-        const std::vector<std::string> again = data::splitStatements(piece);
-        require(again.size() == 1 && again.front() == piece);
+    const std::string first = data::firstStatement(text);
+    if (first.empty()) {
+        // No statement: nothing but blanks and semicolons.
+        for (const char c : text)
+            require(isBlank(c) || c == ';');
+        return 0;
     }
-    for (size_t i = position; i < text.size(); ++i)
-        require(isBlank(text[i]) || text[i] == ';');
 
-    require(data::firstStatement(text) == (pieces.empty() ? std::string() : pieces.front()));
+    // The statement stands in the text with only blanks and semicolons before it.
+    require(!isBlank(first.front()) && !isBlank(first.back()));
+    const size_t found = text.find(first);
+    require(found != std::string_view::npos);
+    for (size_t i = 0; i < found; ++i)
+        require(isBlank(text[i]) || text[i] == ';');
+    // It holds no semicolon that ends a statement: cutting it again changes nothing.
+    require(data::firstStatement(first) == first);
+    // What follows it starts with blanks and then the end or the semicolon that ended it.
+    size_t after = found + first.size();
+    while (after < text.size() && isBlank(text[after]))
+        ++after;
+    require(after == text.size() || text[after] == ';');
     return 0;
 }

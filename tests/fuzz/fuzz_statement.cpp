@@ -47,9 +47,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::string_view name(reinterpret_cast<const char*>(data), std::min<size_t>(size, 64));
     const std::string statement = update::calendarStatement(name);
 
-    const std::vector<std::string> pieces = data::splitStatements(statement);
-    require(pieces.size() == 1);
-    require(pieces.front() + ";" == statement);
+    // The name's own semicolons and quotes never end the statement early.
+    require(data::firstStatement(statement) + ";" == statement);
 
     require(statement.starts_with(kPrefix));
     size_t end = 0;

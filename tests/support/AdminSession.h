@@ -76,7 +76,7 @@ std::vector<std::string> calendarRows(AdminSession& admin, std::string_view name
 void killSessionsOf(AdminSession& admin, std::string_view user);
 // How many sessions the account has open on the server now.
 int sessionsOf(AdminSession& admin, std::string_view user);
-// The same, once it is `expected` or after a few seconds of waiting for it.
+// The same, once it is `expected` or after half a minute of waiting for it.
 int sessionsSettledAt(AdminSession& admin, std::string_view user, int expected);
 
 // A checksum of every table outside the `calendar` tables (and outside what the server

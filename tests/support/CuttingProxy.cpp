@@ -28,17 +28,18 @@ sockaddr_in endpoint(const std::string& address)
     return result;
 }
 
-// Copies what `from` has to `to`; false when `from` has closed or the trigger came.
-bool pass(int from, int to, std::string_view trigger)
+// A packet's header: three bytes of length, one of sequence.
+constexpr std::size_t kHeader = 4;
+
+bool writeAll(int socket, std::string_view bytes)
 {
-    std::array<char, 65536> buffer;
-    const ssize_t size = read(from, buffer.data(), buffer.size());
-    if (size <= 0)
-        return false;
-    const std::string_view chunk(buffer.data(), static_cast<size_t>(size));
-    if (!trigger.empty() && chunk.find(trigger) != std::string_view::npos)
-        return false;
-    return write(to, chunk.data(), chunk.size()) == size;
+    while (!bytes.empty()) {
+        const ssize_t written = write(socket, bytes.data(), bytes.size());
+        if (written <= 0)
+            return false;
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
 }
 
 }  // namespace
@@ -57,6 +58,26 @@ CuttingProxy::~CuttingProxy()
     thread_.join();
 }
 
+bool CuttingProxy::passProgramBytes(std::string_view bytes, int server)
+{
+    partial_.append(bytes);
+    std::size_t at = 0;
+    while (partial_.size() - at >= kHeader) {
+        const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(partial_[at + i]); };
+        const std::size_t length = byte(0) | byte(1) << 8 | byte(2) << 16;
+        if (partial_.size() - at < kHeader + length)
+            break;
+        const std::string_view packet(partial_.data() + at, kHeader + length);
+        if (!trigger_.empty() && packet.find(trigger_) != std::string_view::npos)
+            return false;
+        if (!writeAll(server, packet))
+            return false;
+        at += packet.size();
+    }
+    partial_.erase(0, at);
+    return true;
+}
+
 void CuttingProxy::relay()
 {
     const int client = listener_.next();
@@ -65,12 +86,29 @@ void CuttingProxy::relay()
     const int server = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     const sockaddr_in upstream = endpoint(kServerAddress);
     if (connect(server, reinterpret_cast<const sockaddr*>(&upstream), sizeof upstream) == 0) {
+        std::array<char, 65536> buffer;
         pollfd fds[] = {{client, POLLIN, 0}, {server, POLLIN, 0}, {listener_.stopped(), POLLIN, 0}};
         while (poll(fds, 3, -1) > 0 && fds[2].revents == 0) {
-            if (fds[0].revents != 0 && !pass(client, server, trigger_))
-                break;
-            if (fds[1].revents != 0 && !pass(server, client, {}))
-                break;
+            if (fds[0].revents != 0) {
+                const ssize_t size = read(client, buffer.data(), buffer.size());
+                if (size <= 0)
+                    break;
+                if (!passProgramBytes(std::string_view(buffer.data(), static_cast<std::size_t>(size)), server)) {
+                    // As a server that dies at that statement: it answers what reached it
+                    // before, and nothing more.
+                    shutdown(server, SHUT_WR);
+                    ssize_t size = 0;
+                    while ((size = read(server, buffer.data(), buffer.size())) > 0 &&
+                           writeAll(client, std::string_view(buffer.data(), static_cast<std::size_t>(size)))) {
+                    }
+                    break;
+                }
+            }
+            if (fds[1].revents != 0) {
+                const ssize_t size = read(server, buffer.data(), buffer.size());
+                if (size <= 0 || !writeAll(client, std::string_view(buffer.data(), static_cast<std::size_t>(size))))
+                    break;
+            }
         }
     }
     close(server);

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <map>
 #include <set>
 #include <stdexcept>
 
@@ -92,6 +93,23 @@ std::vector<std::string> GeneralLog::queriesBy(std::string_view user) const
             queries.push_back(entry.argument);
     }
     return queries;
+}
+
+std::vector<std::vector<std::string>> GeneralLog::queriesBySession(std::string_view user) const
+{
+    const std::string prefix = std::string(user) + "@";
+    std::map<unsigned long, std::size_t> sessionOf;
+    std::vector<std::vector<std::string>> sessions;
+    for (const LoggedCommand& entry : commandsSinceStart()) {
+        if (entry.command == "Connect" && entry.argument.starts_with(prefix)) {
+            sessionOf[entry.thread] = sessions.size();
+            sessions.emplace_back();
+        } else if (entry.command == "Query") {
+            if (const auto session = sessionOf.find(entry.thread); session != sessionOf.end())
+                sessions[session->second].push_back(entry.argument);
+        }
+    }
+    return sessions;
 }
 
 }  // namespace testing_support

@@ -26,6 +26,8 @@ public:
     std::vector<LoggedCommand> commandsSinceStart() const;
     // The statements of every session that logged in as `user` since the start, in order.
     std::vector<std::string> queriesBy(std::string_view user) const;
+    // The same, each session's apart, the sessions in the order they logged in.
+    std::vector<std::vector<std::string>> queriesBySession(std::string_view user) const;
 
 private:
     std::filesystem::path path_;

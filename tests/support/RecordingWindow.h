@@ -32,20 +32,33 @@ public:
 // Keeps the names the run reports, by what became of each.
 class RecordingObserver : public update::RunObserver {
 public:
-    void databaseUpdated(std::string_view name) override
+    void database(const update::DatabaseResult& result) override
     {
-        updated.emplace_back(name);
-        if (afterUpdate)
-            afterUpdate(name);
+        using update::DatabaseOutcome;
+        std::vector<std::string>* names = nullptr;
+        switch (result.outcome) {
+        case DatabaseOutcome::Updated: names = &updated; break;
+        case DatabaseOutcome::AlreadyThere: names = &alreadyThere; break;
+        case DatabaseOutcome::Skipped: names = &skipped; break;
+        case DatabaseOutcome::ListedAgain: names = &listedAgain; break;
+        case DatabaseOutcome::Unknown: names = &unknown; break;
+        case DatabaseOutcome::NotReached: names = &notReached; break;
+        case DatabaseOutcome::DryRun: names = &dryRun; break;
+        }
+        names->emplace_back(result.name);
+        if (result.outcome == DatabaseOutcome::Updated && afterUpdate)
+            afterUpdate(result.name);
     }
-    void databaseSkipped(std::string_view name, const update::Failure&) override { skipped.emplace_back(name); }
-    void databaseListedAgain(std::string_view name) override { listedAgain.emplace_back(name); }
-    void databaseUnknown(std::string_view name, const update::Failure&) override { unknown.emplace_back(name); }
+    void sessionNotOpened(const update::Failure& why) override { sessionsNotOpened.push_back(why.text); }
 
     std::vector<std::string> updated;
+    std::vector<std::string> alreadyThere;
     std::vector<std::string> skipped;
     std::vector<std::string> listedAgain;
     std::vector<std::string> unknown;
+    std::vector<std::string> notReached;
+    std::vector<std::string> dryRun;
+    std::vector<std::string> sessionsNotOpened;
     // Runs after each database that took its rows, e.g. to break the session mid-run.
     std::function<void(std::string_view)> afterUpdate;
 };

@@ -19,6 +19,7 @@
 namespace {
 
 using namespace testing_support;
+using update::DatabaseOutcome;
 using update::kCaptionConnecting;
 using update::kCaptionStart;
 
@@ -65,9 +66,9 @@ TEST_F(CalendarRun, WritesTheRowsIntoEveryTenantAndSendsExactlyTheStatements)
 
     EXPECT_EQ(outcome.end, update::RunEnd::Completed);
     EXPECT_EQ(outcome.listed, listed.size());
-    EXPECT_EQ(outcome.updated, 2u);
-    EXPECT_EQ(outcome.skipped, listed.size() - 2);
-    EXPECT_EQ(outcome.notReached(), 0u);
+    EXPECT_EQ(outcome.count(DatabaseOutcome::Updated), 2u);
+    EXPECT_EQ(outcome.count(DatabaseOutcome::Skipped), listed.size() - 2);
+    EXPECT_EQ(outcome.count(DatabaseOutcome::NotReached), 0u);
     EXPECT_EQ(calendarRows(admin, "firma_a"), expectedCalendarRows());
     EXPECT_EQ(calendarRows(admin, "firma_b"), expectedCalendarRows());
     EXPECT_EQ(observer.updated, (std::vector<std::string>{"firma_a", "firma_b"}));
@@ -128,28 +129,29 @@ TEST_F(CalendarRun, RowsAlreadyThereAreCountedApartFromOtherRefusals)
         TDM dm;
         RecordingObserver observer;
         const update::RunOutcome first = update::runCalendarUpdate(dm, "localhost", observer);
-        EXPECT_EQ(first.updated, 1u);
-        EXPECT_GT(first.skipped, 1u) << "the server's own databases and bez_kalendare refuse";
-        EXPECT_EQ(first.alreadyPresent, 0u);
+        EXPECT_EQ(first.count(DatabaseOutcome::Updated), 1u);
+        EXPECT_GT(first.count(DatabaseOutcome::Skipped), 1u) << "the server's own databases and bez_kalendare refuse";
+        EXPECT_EQ(first.count(DatabaseOutcome::AlreadyThere), 0u);
     }
     struct Case {
         const char* what;
-        std::size_t batchSize;
+        std::size_t depth;
         std::size_t sessions;
     };
     const Case cases[] = {{"one by one", 1, 1}, {"in a pipeline", 3, 1}, {"over two sessions", 2, 2}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         update::RunOptions options;
-        options.batchSize = c.batchSize;
+        options.depth = c.depth;
         options.sessions = c.sessions;
         TDM dm;
         RecordingObserver observer;
         const update::RunOutcome again = update::runCalendarUpdate(dm, "localhost", observer, options);
         EXPECT_EQ(again.end, update::RunEnd::Completed);
-        EXPECT_EQ(again.updated, 0u);
-        EXPECT_EQ(again.skipped, again.listed);
-        EXPECT_EQ(again.alreadyPresent, 1u) << "s_klicem alone holds the rows";
+        EXPECT_EQ(again.count(DatabaseOutcome::Updated), 0u);
+        EXPECT_EQ(again.count(DatabaseOutcome::AlreadyThere), 1u) << "s_klicem alone holds the rows";
+        EXPECT_EQ(observer.alreadyThere, (std::vector<std::string>{"s_klicem"}));
+        EXPECT_EQ(again.count(DatabaseOutcome::Skipped), again.listed - 1);
     }
 }
 
@@ -187,7 +189,7 @@ TEST_F(CalendarRun, ANameListedTwiceGetsItsStatementOnce)
     const update::RunOutcome outcome = update::runCalendarUpdate(dm, "localhost", observer);
 
     EXPECT_EQ(outcome.end, update::RunEnd::Completed);
-    EXPECT_EQ(outcome.listedAgain, 1u);
+    EXPECT_EQ(outcome.count(DatabaseOutcome::ListedAgain), 1u);
     EXPECT_EQ(observer.listedAgain, (std::vector<std::string>{"v1_?"}));
     EXPECT_EQ(observer.updated, (std::vector<std::string>{"v1_?"}));
     EXPECT_EQ(calendarRows(admin, "v1_?"), expectedCalendarRows()) << "12 rows, not 24";
@@ -227,7 +229,7 @@ TEST_F(CalendarRun, FailedConnectReportsAndAllowsACorrectedSecondPress)
         dropTenantDatabases(admin);
         createTenant(admin, "firma_a", CalendarTable::WithKey);
         TDM dm;
-        dm.conMain.setLibraryNames(c.libraries);
+        dm.conMain.settings.LibraryNames = c.libraries;
         RecordingWindow window(c.host);
         pressStart(dm, window);
         EXPECT_EQ(window.events, (std::vector<std::string>{kConnecting, c.notice, kBackToStart}));
@@ -236,7 +238,7 @@ TEST_F(CalendarRun, FailedConnectReportsAndAllowsACorrectedSecondPress)
         // The user corrects the field and presses the button again.
         window.events.clear();
         window.serverField = "127.0.0.1";
-        dm.conMain.setLibraryNames(standard);
+        dm.conMain.settings.LibraryNames = standard;
         pressStart(dm, window);
         EXPECT_EQ(window.events, (std::vector<std::string>{kConnecting, kDone, "end"}));
         EXPECT_EQ(calendarRows(admin, "firma_a"), expectedCalendarRows());

@@ -1,0 +1,45 @@
+// Statements streamed over one session: written ahead of their answers, each still a
+// query of its own with its own answer.
+#pragma once
+
+#include "data/DatabaseError.h"
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+namespace data {
+
+class Connection;
+
+// Statements written ahead of their answers, at most. The server writes each answer as it
+// goes; answers left unread wait in the sockets' buffers, and were those full, the server
+// would stop reading while the program still wrote, and neither would go on. The longest
+// answer to a statement without rows is an error (header, marker, number, state and at
+// most 512 bytes of text); this many of them fit in the 64 KiB that a connection's receive
+// buffer holds by default on the systems the program runs on (Linux 128 KiB, Windows
+// 64 KiB), before the server's own send buffer is counted.
+inline constexpr std::size_t kMostStatementsInFlight = 64 * 1024 / (4 + 1 + 2 + 6 + 512);
+
+// What a pipeline asks of the one who feeds it.
+class PipelineFeed {
+public:
+    virtual ~PipelineFeed() = default;
+    // The next statement to write (UTF-8, without rows to return), asked for right before
+    // it would be written; none ends the feed, and it is not asked again.
+    virtual std::optional<std::string> nextStatement() = 0;
+    // The answer to the oldest statement not yet answered, in the order written: none
+    // when it went through, the server's refusal otherwise.
+    virtual void answered(const DatabaseError* refusal) = 0;
+};
+
+// Streams `feed`'s statements over `connection`'s open session, keeping up to `depth`
+// (at least 1, at most kMostStatementsInFlight) unanswered: a place freed by an answer is
+// filled with the next statement before the following answer is read. Returns when the
+// feed has ended and every statement has its answer; a refusal stops nothing. Throws
+// DatabaseError when the session is lost (the connection is then closed): the statements
+// written and not answered may or may not have run, none after them was written.
+// Whatever the feed throws leaves as it is.
+void streamStatements(Connection& connection, std::size_t depth, PipelineFeed& feed);
+
+}  // namespace data

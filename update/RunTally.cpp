@@ -1,0 +1,47 @@
+// Counting each database once and passing it on.
+#include "update/RunTally.h"
+
+namespace update {
+
+void RunTally::listRead(std::size_t count)
+{
+    const std::lock_guard<std::mutex> guard(lock_);
+    outcome_.listed = count;
+    observer_.listRead(count);
+}
+
+void RunTally::database(const DatabaseResult& result)
+{
+    const std::lock_guard<std::mutex> guard(lock_);
+    ++outcome_.counts[static_cast<std::size_t>(result.outcome)];
+    observer_.database(result);
+}
+
+void RunTally::sessionLost(const std::deque<std::string>& inFlight, const Failure& why)
+{
+    const std::lock_guard<std::mutex> guard(lock_);
+    if (!lost_) {
+        lost_ = true;
+        outcome_.failure = why;
+    }
+    for (const std::string& name : inFlight) {
+        ++outcome_.counts[static_cast<std::size_t>(DatabaseOutcome::Unknown)];
+        observer_.database({name, DatabaseOutcome::Unknown, &why, {}});
+    }
+}
+
+void RunTally::sessionNotOpened(const Failure& why)
+{
+    const std::lock_guard<std::mutex> guard(lock_);
+    observer_.sessionNotOpened(why);
+}
+
+RunOutcome RunTally::outcome(bool interrupted) const
+{
+    const std::lock_guard<std::mutex> guard(lock_);
+    RunOutcome outcome = outcome_;
+    outcome.end = lost_ ? RunEnd::SessionLost : interrupted ? RunEnd::Interrupted : RunEnd::Completed;
+    return outcome;
+}
+
+}  // namespace update

@@ -1,0 +1,38 @@
+// The one place that keeps a run's counts and tells its observer, under one lock, so that
+// sessions in other threads report one database at a time.
+#pragma once
+
+#include "update/RunOutcome.h"
+
+#include <deque>
+#include <mutex>
+#include <string>
+
+namespace update {
+
+class RunTally {
+public:
+    explicit RunTally(RunObserver& observer) : observer_(observer) {}
+    RunTally(const RunTally&) = delete;
+    RunTally& operator=(const RunTally&) = delete;
+
+    void listRead(std::size_t count);
+    // Counts the database's outcome, then tells the observer.
+    void database(const DatabaseResult& result);
+    // A session was lost with `inFlight` written and not answered: each is unknown. The
+    // run's failure stays the first lost session's; a later loss only adds its databases.
+    void sessionLost(const std::deque<std::string>& inFlight, const Failure& why);
+    void sessionNotOpened(const Failure& why);
+
+    // The run's outcome once every session has ended: lost when a session was, else
+    // interrupted when the stop left names undone, else completed.
+    RunOutcome outcome(bool interrupted) const;
+
+private:
+    mutable std::mutex lock_;
+    RunObserver& observer_;
+    RunOutcome outcome_;
+    bool lost_ = false;
+};
+
+}  // namespace update
