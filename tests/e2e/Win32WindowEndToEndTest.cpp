@@ -271,27 +271,22 @@ TEST_F(WindowsEndToEnd, ASecondStartOpensNoSessionAndBringsTheWindowToTheFront)
 
 // The start-up run on a server 20 ms away (each way), with a few hundred tenants: the
 // window sends the same statements as the console's pipelined run, so it takes a few
-// times the console's --batch 100 time at most, not one round trip per database
-// (the console's --batch 1 time is measured beside it, to show which of the two it is).
+// times the console's --batch 100 time at most, not one round trip per database. Both
+// write the same rows into empty tables (the server's work for them is the same: a run
+// that only meets rows already there would be the cheaper one); the console's --batch 1
+// time is measured after them, to show which of the two kinds the window's run is.
 TEST_F(WindowsEndToEnd, RunOnAFarServerTakesAFewTimesTheConsolesBatchedRun)
 {
     constexpr int kTenants = 300;
-    for (int i = 0; i < kTenants; ++i)
-        createTenant(admin, "daleko_" + std::to_string(i), CalendarTable::WithKey);
+    std::vector<std::string> tenants;
+    for (int i = 0; i < kTenants; ++i) {
+        tenants.push_back("daleko_" + std::to_string(i));
+        createTenant(admin, tenants.back(), CalendarTable::WithKey);
+    }
     DelayRelay far(kFarServer, "127.0.0.1", std::chrono::milliseconds(20));
     ASSERT_TRUE(far.listening());
     configureServer(kFarServer);
 
-    QElapsedTimer clock;
-    clock.start();
-    startProgram();
-    const QString notice = x.waitForWindow("OK", 10 * kPatienceMs);
-    const qint64 windowMs = clock.elapsed();
-    ASSERT_FALSE(notice.isEmpty()) << "the run did not end";
-    dismiss(notice, "OK");
-    expectEndedNormally();
-
-    // The console after it: the same statements, every one refused as already there.
     const auto consoleMs = [&](const QString& batch) {
         QProcess console;
         console.setProcessEnvironment(wineEnvironment(QProcessEnvironment::systemEnvironment()));
@@ -303,6 +298,19 @@ TEST_F(WindowsEndToEnd, RunOnAFarServerTakesAFewTimesTheConsolesBatchedRun)
         return consoleClock.elapsed();
     };
     const qint64 batchedMs = consoleMs("100");
+    for (const std::string& tenant : tenants)
+        admin.exec("TRUNCATE TABLE " + identifier(tenant) + ".calendar");
+
+    QElapsedTimer clock;
+    clock.start();
+    startProgram();
+    const QString notice = x.waitForWindow("OK", 10 * kPatienceMs);
+    const qint64 windowMs = clock.elapsed();
+    ASSERT_FALSE(notice.isEmpty()) << "the run did not end";
+    dismiss(notice, "OK");
+    expectEndedNormally();
+    EXPECT_EQ(calendarRows(admin, tenants.back()).size(), 12u);
+
     const qint64 oneByOneMs = consoleMs("1");
     EXPECT_LT(windowMs, 3 * batchedMs) << "too slow: the window's run took " << windowMs << " ms, the console's "
                                        << batchedMs << " ms with --batch 100 and " << oneByOneMs

@@ -202,7 +202,7 @@ TEST_F(ShownWindow, EnterInTheFieldRunsTheStartButtonAndAFailedConnectIsReported
 TEST_F(ShownWindow, AMissingClientLibraryIsNamedInsteadOfTheConnection)
 {
     NoticeAnswerer notices;
-    dm.conMain.setLibraryNames({"libcalendar-missing.so.0"});
+    dm.conMain.settings.LibraryNames = {"libcalendar-missing.so.0"};
 
     QTest::keyClick(window.controls().Edit1, Qt::Key_Return);
 
