@@ -2,13 +2,17 @@
 
 # Everything the build, the tests, the demo and the benchmark use, all Debian packages
 # (dpkg-dev and file for cpack's dependency list, lintian for the package test, openssl
-# for the certificates of the TLS test, libcli11-dev for the console's command line).
+# for the certificates of the TLS test, libcli11-dev for the console's command line;
+# galera-4, rsync, iproute2 and lsof for the tests' Galera cluster, whose nodes join by
+# rsync state transfer: the server's package pulls them in today, they are named so that
+# the cluster does not hang on that).
 PROJECT_PACKAGES=(
   cmake ninja-build g++ pkg-config libxkbcommon-dev
   qt6-base-dev libgl-dev
   libcli11-dev
   libmariadb3 libmariadb-dev openssl
   mariadb-server mariadb-client
+  galera-4 rsync iproute2 lsof
   googletest libgtest-dev
   xvfb xdotool imagemagick fonts-dejavu-core
   time

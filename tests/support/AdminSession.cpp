@@ -4,6 +4,7 @@
 #include "platform/CodePage.h"
 
 #include "tests/support/GeneralLog.h"
+#include "tests/support/StoredRows.h"
 
 #include <gtest/gtest.h>
 #include <mysql.h>
@@ -27,10 +28,14 @@ constexpr const char kSocket[] = "/run/mysqld/mysqld.sock";
 
 }  // namespace
 
-AdminSession::AdminSession(const char* characterSet) : handle_(mysql_init(nullptr))
+AdminSession::AdminSession(const char* characterSet) : AdminSession(std::filesystem::path(kSocket), characterSet)
+{
+}
+
+AdminSession::AdminSession(const std::filesystem::path& socket, const char* characterSet) : handle_(mysql_init(nullptr))
 {
     mysql_options(handle_, MYSQL_SET_CHARSET_NAME, characterSet);
-    if (!mysql_real_connect(handle_, "localhost", "root", nullptr, nullptr, 0, kSocket, 0)) {
+    if (!mysql_real_connect(handle_, "localhost", "root", nullptr, nullptr, 0, socket.c_str(), 0)) {
         std::string reason = mysql_error(handle_);
         mysql_close(handle_);
         throw std::runtime_error("admin session: connect: " + reason);
@@ -57,16 +62,27 @@ Rows AdminSession::rows(std::string_view sql)
     MYSQL_RES* result = mysql_store_result(handle_);
     if (!result)
         fail(handle_, sql);
-    Rows rows;
-    const unsigned columns = mysql_num_fields(result);
-    while (MYSQL_ROW row = mysql_fetch_row(result)) {
-        const unsigned long* lengths = mysql_fetch_lengths(result);
-        std::vector<std::string>& values = rows.emplace_back();
-        for (unsigned i = 0; i < columns; ++i)
-            values.emplace_back(row[i] ? std::string(row[i], lengths[i]) : std::string("NULL"));
-    }
+    Rows rows = storedRows(result);
     mysql_free_result(result);
     return rows;
+}
+
+std::map<std::string, std::string> AdminSession::namedRow(std::string_view sql)
+{
+    if (mysql_real_query(handle_, sql.data(), sql.size()) != 0)
+        fail(handle_, sql);
+    MYSQL_RES* result = mysql_store_result(handle_);
+    if (!result)
+        fail(handle_, sql);
+    std::map<std::string, std::string> named;
+    const Rows rows = storedRows(result);
+    if (!rows.empty()) {
+        const MYSQL_FIELD* fields = mysql_fetch_fields(result);
+        for (std::size_t i = 0; i < rows.front().size(); ++i)
+            named.emplace(fields[i].name, rows.front()[i]);
+    }
+    mysql_free_result(result);
+    return named;
 }
 
 std::string AdminSession::scalar(std::string_view sql)
@@ -140,12 +156,22 @@ void dropTenantDatabases(AdminSession& admin)
 
 void createTenant(AdminSession& admin, std::string_view name, CalendarTable table)
 {
+    createTenant(admin, name, CalendarShape{.table = table});
+}
+
+void createTenant(AdminSession& admin, std::string_view name, const CalendarShape& shape)
+{
     const std::string database = identifier(name);
     admin.exec("CREATE DATABASE " + database);
-    if (table != CalendarTable::Missing) {
-        const char* key = table == CalendarTable::WithKey ? " PRIMARY KEY" : "";
+    if (shape.table != CalendarTable::Missing) {
+        const char* key = shape.table == CalendarTable::WithKey ? " PRIMARY KEY" : "";
+        const char* engine = shape.engine == Engine::MyISAM ? "MyISAM" : "InnoDB";
         admin.exec("CREATE TABLE " + database + ".`calendar` (`id` INT NOT NULL" + key +
-                   ", `year` INT NOT NULL, `month` INT NOT NULL, `days` VARCHAR(31) NOT NULL)");
+                   ", `year` INT NOT NULL, `month` INT NOT NULL, `days` VARCHAR(31) NOT NULL) ENGINE=" + engine);
+        if (shape.refusesJuly)
+            admin.exec("CREATE TRIGGER " + database + ".`refuses_july` BEFORE INSERT ON " + database +
+                       ".`calendar` FOR EACH ROW IF NEW.`month` = 7 THEN"
+                       " SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = 'Červenec je uzavřen'; END IF");
     }
     // In a grant the database name is a pattern: '_' and '%' are wildcards and '\\'
     // escapes, so each of them is escaped to grant exactly this one database.

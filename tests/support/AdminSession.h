@@ -3,6 +3,8 @@
 
 #include "tests/support/ExpectedCalendar.h"
 
+#include <filesystem>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -17,13 +19,19 @@ using Rows = std::vector<std::vector<std::string>>;
 // root over the socket, character set utf8mb4; every failure fails the test at once.
 class AdminSession {
 public:
+    // The test server's socket.
     explicit AdminSession(const char* characterSet = "utf8mb4");
+    // Another server's socket (a server of a fleet).
+    explicit AdminSession(const std::filesystem::path& socket, const char* characterSet = "utf8mb4");
     ~AdminSession();
     AdminSession(const AdminSession&) = delete;
     AdminSession& operator=(const AdminSession&) = delete;
 
     void exec(std::string_view sql);
     Rows rows(std::string_view sql);
+    // The first row by column name (empty when there is none), for statements such as
+    // SHOW SLAVE STATUS whose columns are many.
+    std::map<std::string, std::string> namedRow(std::string_view sql);
     std::string scalar(std::string_view sql);
     unsigned long connectionId();
 
@@ -40,6 +48,16 @@ std::string literal(std::string_view text);
 bool isSystemDatabase(std::string_view name);
 
 enum class CalendarTable { WithKey, WithoutKey, Missing };
+enum class Engine { InnoDB, MyISAM };
+
+// A tenant's calendar table as a test wants it. MyISAM keeps the rows a refused multi-row
+// insert wrote before the refusal; InnoDB keeps none.
+struct CalendarShape {
+    CalendarTable table = CalendarTable::WithKey;
+    Engine engine = Engine::InnoDB;
+    // A trigger refuses the row of month 7 (SIGNAL, error 1644 "Červenec je uzavřen").
+    bool refusesJuly = false;
+};
 
 // The databases as the program's session lists them (Windows-1250), in the server's order.
 std::vector<std::string> databasesListedInWindows1250();
@@ -50,6 +68,7 @@ std::vector<std::string> databasesAsTheProgramSeesThem();
 void dropTenantDatabases(AdminSession& admin);
 // A tenant database (name in utf8mb4) whose account may insert into it.
 void createTenant(AdminSession& admin, std::string_view name, CalendarTable table);
+void createTenant(AdminSession& admin, std::string_view name, const CalendarShape& shape);
 // The rows of the tenant's calendar as "id,year,month,days", ordered by id and month.
 std::vector<std::string> calendarRows(AdminSession& admin, std::string_view name);
 
