@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <exception>
 #include <optional>
 #include <string>
@@ -36,6 +37,11 @@ enum class RunEnd {
     Completed,       // every listed database was visited
     Interrupted,     // the run was asked to stop (RunOptions::stop) before the list's end
     SameServer,      // another run of the same command reached this server first (RunOptions::claimServer)
+    SameCluster,     // another run of the same command updates this node's Galera cluster
+    AnotherRun,      // a session that is not this command's holds the run lock: another run updates it now
+    Replica,         // the server replicates from another: written only by its primary
+    ReadOnly,        // the server is read_only
+    NodeNotWritable, // a Galera node that does not take writes now (not in a Primary component, not ready)
 };
 
 struct RunOutcome {
@@ -45,8 +51,12 @@ struct RunOutcome {
     std::array<std::size_t, kDatabaseOutcomes> counts{};
     // Why the run ended before its end: the connect, the list or the session's failure.
     std::optional<Failure> failure;
-    // For RunEnd::SameServer: the address through which the other run reached it.
+    // For RunEnd::SameServer and SameCluster: the address through which the other run reached it.
     std::string sameServerAs;
+    // For RunEnd::AnotherRun: the holder's connection id on that server, when it said.
+    std::optional<std::uint64_t> otherRunConnection;
+    // For RunEnd::NodeNotWritable: the node's state as it said it.
+    std::string nodeState;
 
     std::size_t count(DatabaseOutcome outcome) const noexcept { return counts[static_cast<std::size_t>(outcome)]; }
 };

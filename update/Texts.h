@@ -15,5 +15,9 @@ inline constexpr std::string_view kNoticeConnectFailed = "Nepodařilo se připoj
 inline constexpr std::string_view kNoticeDone = "Aktualizace dokončena";
 inline constexpr std::string_view kNoticeListUnreadable = "Nepodařilo se načíst seznam databází !";
 inline constexpr std::string_view kNoticeSessionLost = "Spojení se serverem bylo přerušeno !";
+inline constexpr std::string_view kNoticeAnotherRun =
+    "Aktualizaci tohoto serveru právě provádí jiný běh programu, nic nebylo zapsáno !";
+inline constexpr std::string_view kNoticeNotWritable =
+    "Server zápisy nepřijímá (replika, jen pro čtení nebo uzel mimo cluster), nic nebylo zapsáno !";
 
 }  // namespace update

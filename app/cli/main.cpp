@@ -10,6 +10,7 @@
 #include "app/cli/StopSignal.h"
 #include "app/cli/Terminal.h"
 #include "platform/CodePage.h"
+#include "platform/OpenFiles.h"
 #include "platform/ConsoleText.h"
 #include "platform/SharedLibrary.h"
 #include "platform/VirtualStore.h"
@@ -112,6 +113,8 @@ int runUpdates(const cli::Terminal& terminal, const cli::CommandLine& commandLin
     }
     cli::RunSettings settings = cli::runSettingsOf(commandLine, terminal);
     settings.stop = &cli::stopRequested();
+    // Every server's first session stays open until the end (ServerRuns).
+    platform::raiseOpenFilesLimit();
     const std::vector<cli::ServerResult> results =
         cli::updateServers(terminal, output, hosts, commandLine.parallel, settings);
 

@@ -3,6 +3,7 @@
 // a run stopped by a signal, against the real test server.
 #include "tests/cli/CliSupport.h"
 #include "tests/support/AdminSession.h"
+#include "tests/support/GeneralLog.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/CuttingProxy.h"
 #include "tests/support/DelayRelay.h"
@@ -303,38 +304,45 @@ TEST_F(CliWithServer, TimeLimitsEndAWaitForAServerThatDoesNotAnswer)
 
 TEST_F(CliWithServer, ARunThatWroteNothingSaysSoAndEndsWithThree)
 {
-    struct Case {
-        const char* description;
-        std::function<void(AdminSession&)> refuse;
-    };
-    const Case cases[] = {
-        {"an account without INSERT",
-         [](AdminSession& admin) {
-             for (const char* name : {"t1", "t2"}) {
-                 for (const char* host : {"localhost", "127.0.0.1"})
-                     admin.exec(std::string("REVOKE INSERT ON `") + name + "`.* FROM 'quorvel'@'" + host + "'");
-             }
-         }},
-        {"a read-only server", [](AdminSession& admin) { admin.exec("SET GLOBAL read_only = ON"); }},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.description);
-        dropTenantDatabases(admin);
-        for (const char* name : {"t1", "t2"})
-            createTenant(admin, name, CalendarTable::WithKey);
-        c.refuse(admin);
-        const std::size_t total = listed();
-
-        const CliResult result = runCli({"--host", "127.0.0.1"});
-        admin.exec("SET GLOBAL read_only = OFF");
-
-        EXPECT_EQ(result.exitStatus, 3);
-        EXPECT_EQ(result.err, (std::vector<std::string>{
-                                  "calendar-import-cli: na serveru 127.0.0.1 nebylo nic zapsáno: všechny databáze "
-                                  "příkaz odmítly",
-                                  summary({.listed = total, .skipped = total})}));
-        EXPECT_TRUE(calendarRows(admin, "t1").empty());
+    dropTenantDatabases(admin);
+    for (const char* name : {"t1", "t2"}) {
+        createTenant(admin, name, CalendarTable::WithKey);
+        for (const char* host : {"localhost", "127.0.0.1"})
+            admin.exec(std::string("REVOKE INSERT ON `") + name + "`.* FROM 'quorvel'@'" + host + "'");
     }
+    const std::size_t total = listed();
+
+    const CliResult result = runCli({"--host", "127.0.0.1"});
+
+    EXPECT_EQ(result.exitStatus, 3);
+    EXPECT_EQ(result.err, (std::vector<std::string>{
+                              "calendar-import-cli: na serveru 127.0.0.1 nebylo nic zapsáno: všechny databáze "
+                              "příkaz odmítly",
+                              summary({.listed = total, .skipped = total})}));
+    EXPECT_TRUE(calendarRows(admin, "t1").empty());
+}
+
+// A read-only server is found by the probe that goes with the connect: not one statement
+// is written to it, and it has a status of its own.
+TEST_F(CliWithServer, AReadOnlyServerIsNeverWrittenAndEndsWithFive)
+{
+    dropTenantDatabases(admin);
+    createTenant(admin, "t1", CalendarTable::WithKey);
+    admin.exec("SET GLOBAL read_only = ON");
+    GeneralLog log;
+
+    const CliResult result = runCli({"--host", "127.0.0.1", "--format", "json"});
+    admin.exec("SET GLOBAL read_only = OFF");
+
+    EXPECT_EQ(result.exitStatus, 5);
+    EXPECT_EQ(result.err, (std::vector<std::string>{
+                              "calendar-import-cli: server 127.0.0.1 je jen pro čtení (read_only), nic se na něj "
+                              "nezapisuje"}));
+    ASSERT_EQ(result.out.size(), 2u) << "the server's summary and the total, no database";
+    EXPECT_NE(result.out[0].find(R"("end":"read-only")"), std::string::npos) << result.out[0];
+    EXPECT_TRUE(calendarRows(admin, "t1").empty());
+    for (const std::string& query : log.queriesBy("quorvel"))
+        EXPECT_FALSE(query.starts_with("INSERT")) << query;
 }
 
 TEST_F(CliWithServer, AStopSignalEndsAfterTheStatementInFlightWithTheSummary)

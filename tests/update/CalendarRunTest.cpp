@@ -6,6 +6,7 @@
 #include "tests/support/AdminSession.h"
 #include "tests/support/CuttingProxy.h"
 #include "tests/support/GeneralLog.h"
+#include "tests/support/ProbeMarks.h"
 #include "tests/support/RecordingWindow.h"
 #include "ui/uMain.h"
 #include "update/CalendarUpdate.h"
@@ -73,10 +74,11 @@ TEST_F(CalendarRun, WritesTheRowsIntoEveryTenantAndSendsExactlyTheStatements)
     EXPECT_EQ(calendarRows(admin, "firma_b"), expectedCalendarRows());
     EXPECT_EQ(observer.updated, (std::vector<std::string>{"firma_a", "firma_b"}));
 
-    std::vector<std::string> expectedQueries = {"SET CHARACTER SET cp1250", "SHOW DATABASES"};
+    // The probe, with the command's own lock, goes with the connect, before the list.
+    std::vector<std::string> expectedQueries = {"SET CHARACTER SET cp1250", kProbeMark, "SHOW DATABASES"};
     for (const std::string& name : listed)
         expectedQueries.push_back(expectedStatement(name));
-    EXPECT_EQ(log.queriesBy("quorvel"), expectedQueries);
+    EXPECT_EQ(probesMarked(log.queriesBy("quorvel")), expectedQueries);
     for (const char* system : {"information_schema", "mysql", "performance_schema", "sys"})
         EXPECT_TRUE(contains(observer.skipped, system)) << system << " is listed and its statement fails";
 }
@@ -110,6 +112,8 @@ TEST_F(CalendarRun, SecondRunIsRefusedByAKeyAndDoublesRowsWithout)
         RecordingWindow window("localhost");
         pressStart(dm, window);
         EXPECT_EQ(window.events.back(), "end");
+        dm.conMain.disconnect();
+        awaitNoRunOn(admin);
     }
 
     EXPECT_EQ(calendarRows(admin, "s_klicem"), expectedCalendarRows());
@@ -133,6 +137,8 @@ TEST_F(CalendarRun, RowsAlreadyThereAreCountedApartFromOtherRefusals)
         EXPECT_GT(first.count(DatabaseOutcome::Skipped), 1u) << "the server's own databases and bez_kalendare refuse";
         EXPECT_EQ(first.count(DatabaseOutcome::AlreadyThere), 0u);
     }
+    // Each run is a run of its own: the next one starts once the server let the last go.
+    awaitNoRunOn(admin);
     struct Case {
         const char* what;
         std::size_t depth;
@@ -147,6 +153,8 @@ TEST_F(CalendarRun, RowsAlreadyThereAreCountedApartFromOtherRefusals)
         TDM dm;
         RecordingObserver observer;
         const update::RunOutcome again = update::runCalendarUpdate(dm, "localhost", observer, options);
+        dm.conMain.disconnect();
+        awaitNoRunOn(admin);
         EXPECT_EQ(again.end, update::RunEnd::Completed);
         EXPECT_EQ(again.count(DatabaseOutcome::Updated), 0u);
         EXPECT_EQ(again.count(DatabaseOutcome::AlreadyThere), 1u) << "s_klicem alone holds the rows";
