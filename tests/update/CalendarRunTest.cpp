@@ -3,6 +3,7 @@
 #include "data/ClientLibrary.h"
 #include "data/uDM.h"
 #include "platform/CodePage.h"
+#include "tests/support/AccountSession.h"
 #include "tests/support/AdminSession.h"
 #include "tests/support/CuttingProxy.h"
 #include "tests/support/GeneralLog.h"
@@ -92,6 +93,30 @@ TEST_F(CalendarRun, StartButtonConnectsRunsAndEndsWithTheNotice)
 
     EXPECT_EQ(window.events, (std::vector<std::string>{kConnecting, kDone, "end"}));
     EXPECT_EQ(calendarRows(admin, "firma_a"), expectedCalendarRows());
+}
+
+// Another run, of the console program or of a second window, holds the server: the window
+// says so in its notice and writes nothing; once that run has ended, a press updates it.
+TEST_F(CalendarRun, AnotherRunOnTheServerLeavesItAloneWithItsNotice)
+{
+    createTenant(admin, "bez_klice", CalendarTable::WithoutKey);
+    {
+        AccountSession otherRun("127.0.0.1");
+        ASSERT_EQ(otherRun.query("SELECT GET_LOCK('calendar-import', 0)").rows.at(0).at(0), "1");
+        TDM dm;
+        RecordingWindow window("127.0.0.1");
+        pressStart(dm, window);
+
+        EXPECT_EQ(window.events,
+                  (std::vector<std::string>{kConnecting, "notice CHYBA: " + std::string(update::kNoticeAnotherRun), "end"}));
+        EXPECT_TRUE(calendarRows(admin, "bez_klice").empty());
+    }
+    awaitNoRunOn(admin);
+    TDM dm;
+    RecordingWindow window("127.0.0.1");
+    pressStart(dm, window);
+    EXPECT_EQ(window.events, (std::vector<std::string>{kConnecting, kDone, "end"}));
+    EXPECT_EQ(calendarRows(admin, "bez_klice"), expectedCalendarRows());
 }
 
 TEST_F(CalendarRun, ServerWithOnlyItsOwnDatabasesStillFinishes)
