@@ -141,10 +141,12 @@ TEST_F(FleetRunClones, SessionsThroughABalancerWriteOnlyTheServerTheFirstReached
 {
     testing_support::RoundRobinRelay balancer(kBalancer, {clone(0).address, clone(1).address});
     ASSERT_TRUE(balancer.listening());
-    const std::vector<std::string> tenants = tenantNames(60);
+    // Enough names, each waiting for its answer, that the further sessions log in while
+    // names are left.
+    const std::vector<std::string> tenants = tenantNames(200);
     createEverywhere(tenants);
 
-    const CliResult result = runCli({"--host", kBalancer, "--sessions", "8", "--batch", "100"});
+    const CliResult result = runCli({"--host", kBalancer, "--sessions", "8", "--batch", "1"});
 
     EXPECT_EQ(result.exitStatus, 0) << ::testing::PrintToString(result.err);
     const std::map<std::string, std::vector<std::size_t>> rows = rowsEverywhere(tenants);
