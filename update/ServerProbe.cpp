@@ -3,8 +3,9 @@
 
 #include "data/Connection.h"
 
+#include <cctype>
+#include <chrono>
 #include <charconv>
-#include <cstdio>
 #include <random>
 
 namespace update {
@@ -73,12 +74,13 @@ bool equalsIgnoringCase(const std::optional<std::string>& text, std::string_view
 std::string newCommandLockName()
 {
     // Within the server's 64 characters.
+    // The clock as well, should a system's random device repeat itself.
     std::random_device random;
-    const std::uint64_t bits = (std::uint64_t{random()} << 32) ^ random();
-    char text[48];
-    std::snprintf(text, sizeof text, "%s %016llx", std::string(kRunLockName).c_str(),
-                  static_cast<unsigned long long>(bits));
-    return text;
+    const std::uint64_t bits = ((std::uint64_t{random()} << 32) ^ random()) ^
+                               static_cast<std::uint64_t>(std::chrono::high_resolution_clock::now().time_since_epoch().count());
+    char digits[16];
+    const auto written = std::to_chars(digits, digits + sizeof digits, bits, 16);
+    return std::string(kRunLockName) + " " + std::string(digits, written.ptr);
 }
 
 std::string probeStatement(std::string_view commandLock)
