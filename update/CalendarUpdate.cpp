@@ -10,6 +10,8 @@
 #include "update/SessionSettings.h"
 #include "update/SessionWorker.h"
 
+#include <set>
+
 namespace update {
 
 namespace {
@@ -89,6 +91,25 @@ std::optional<RunOutcome> refusedServer(const ServerProbe& probe, const RunOptio
     return std::nullopt;
 }
 
+// Which tenants keep rows without transactions; unknown when the server would not say,
+// and then every refusal by a row may have left some.
+void readNonTransactional(TDM& dm, RunTally& tally)
+{
+    std::set<std::string> names;
+    try {
+        if (Failure failure; !dm.OpenQuery(dm.qryTmp, std::string(kNonTransactionalTables), &failure)) {
+            tally.nonTransactionalUnknown();
+            return;
+        }
+        for (const std::string& name : listedNames(dm))
+            names.insert(name);
+    } catch (const data::Error&) {
+        tally.nonTransactionalUnknown();
+        return;
+    }
+    tally.nonTransactional(std::move(names));
+}
+
 // What the first session reads before any statement: the answers to the opening flight.
 // Ends the run early when the server may not be written by this run, or the list cannot
 // be read; otherwise opens the queue with the list.
@@ -115,6 +136,7 @@ std::optional<RunOutcome> readOpening(TDM& dm, const RunOptions& options, Furthe
         return endedEarly(RunEnd::ListUnreadable, error.failure());
     }
     tally.listRead(names.size());
+    readNonTransactional(dm, tally);
     queue.open(std::move(names));
     return std::nullopt;
 }
@@ -123,7 +145,7 @@ std::optional<RunOutcome> readOpening(TDM& dm, const RunOptions& options, Furthe
 
 std::vector<std::string> openingStatements(const RunOptions& options)
 {
-    return {probeStatement(options.commandLock), std::string(kListDatabases)};
+    return {probeStatement(options.commandLock), std::string(kListDatabases), std::string(kNonTransactionalTables)};
 }
 
 std::optional<Failure> connectToServer(TDM& dm, const std::string& hostName, const RunOptions& options)

@@ -20,7 +20,11 @@ using data::Failure;
 enum class DatabaseOutcome {
     Updated,       // it took its rows
     AlreadyThere,  // it refused them because it holds them already (the server's duplicate key)
-    Skipped,       // it refused them for another reason
+    Skipped,       // it refused them for another reason, before any row
+    // It refused them with a refusal that can come after some rows (a duplicate key, a
+    // trigger, a check, bad data), on a table that keeps the rows it took before (not
+    // transactional): some may be there.
+    PossiblyPartlyWritten,
     // A name the list holds more than once: the session's code page could not write the
     // real names, so they came out alike. Its statement went once, to the first.
     ListedAgain,
@@ -28,7 +32,7 @@ enum class DatabaseOutcome {
     NotReached,  // no statement was sent to it: the run ended before
     DryRun,      // its statement was built and shown, and not sent
 };
-inline constexpr std::size_t kDatabaseOutcomes = 7;
+inline constexpr std::size_t kDatabaseOutcomes = 8;
 
 enum class RunEnd {
     NoConnection,    // no session could be opened

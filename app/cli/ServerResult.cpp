@@ -10,7 +10,7 @@ bool ServerResult::nothingWritten() const
 {
     using update::DatabaseOutcome;
     return !dryRun && outcome.end == update::RunEnd::Completed && outcome.count(DatabaseOutcome::Updated) == 0 &&
-           outcome.count(DatabaseOutcome::AlreadyThere) == 0;
+           outcome.count(DatabaseOutcome::AlreadyThere) == 0 && outcome.count(DatabaseOutcome::PossiblyPartlyWritten) == 0;
 }
 
 Totals totalsOf(const std::vector<ServerResult>& results)

@@ -138,10 +138,10 @@ TEST_F(CliWithServer, JsonReportIsOneObjectPerLineWithTheHumanReportOnStandardEr
     EXPECT_EQ(result.out[total],
               R"({"type":"summary","server":"127.0.0.1","end":"completed","listed":)" + std::to_string(total) +
                   R"(,"updated":2,"alreadyThere":0,"skipped":)" + std::to_string(total - 2) +
-                  R"(,"listedAgain":0,"unknown":0,"notReached":0,"dryRun":0,"nothingWritten":false,"exitStatus":0})");
+                  R"(,"possiblyPartlyWritten":0,"listedAgain":0,"unknown":0,"notReached":0,"dryRun":0,"nothingWritten":false,"exitStatus":0})");
     EXPECT_EQ(result.out.back(), R"({"type":"total","servers":1,"notConnected":0,"listed":)" + std::to_string(total) +
                                      R"(,"updated":2,"alreadyThere":0,"skipped":)" + std::to_string(total - 2) +
-                                     R"(,"listedAgain":0,"unknown":0,"notReached":0,"dryRun":0,"exitStatus":0})");
+                                     R"(,"possiblyPartlyWritten":0,"listedAgain":0,"unknown":0,"notReached":0,"dryRun":0,"exitStatus":0})");
     // The person watching still reads every database.
     EXPECT_TRUE(contains(result.err, "firma_a: aktualizována"));
     EXPECT_TRUE(contains(result.err, "a\"b\\\\c účet: aktualizována"));
@@ -320,6 +320,40 @@ TEST_F(CliWithServer, ARunThatWroteNothingSaysSoAndEndsWithThree)
                               "příkaz odmítly",
                               summary({.listed = total, .skipped = total})}));
     EXPECT_TRUE(calendarRows(admin, "t1").empty());
+}
+
+// A trigger refuses month 7: a table without transactions keeps months 1-6, so the report
+// never says the database was merely skipped, nor the run that nothing was written; on a
+// transactional table the same refusal leaves nothing, and the run wrote nothing.
+TEST_F(CliWithServer, ARefusalAfterSomeRowsOnATableWithoutTransactionsIsNeverNothingWritten)
+{
+    struct Case {
+        const char* what;
+        testing_support::Engine engine;
+        const char* outcome;
+        std::size_t rowsLeft;
+        int status;
+    };
+    const Case cases[] = {
+        {"MyISAM", testing_support::Engine::MyISAM, "possibly-partly-written", 6, 0},
+        {"InnoDB", testing_support::Engine::InnoDB, "skipped", 0, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        dropTenantDatabases(admin);
+        createTenant(admin, "cervenec",
+                     testing_support::CalendarShape{.table = CalendarTable::WithoutKey, .engine = c.engine, .refusesJuly = true});
+
+        const CliResult result = runCli({"--host", "127.0.0.1", "--format", "json"});
+
+        EXPECT_EQ(result.exitStatus, c.status);
+        EXPECT_EQ(countStartingWith(result.out,
+                                    std::string(R"({"type":"database","server":"127.0.0.1","database":"cervenec","outcome":")") +
+                                        c.outcome + R"(","error":{"number":1644,)"),
+                  1u)
+            << ::testing::PrintToString(result.out);
+        EXPECT_EQ(calendarRows(admin, "cervenec").size(), c.rowsLeft);
+    }
 }
 
 // A read-only server is found by the probe that goes with the connect: not one statement

@@ -76,7 +76,8 @@ TEST_F(CalendarRun, WritesTheRowsIntoEveryTenantAndSendsExactlyTheStatements)
     EXPECT_EQ(observer.updated, (std::vector<std::string>{"firma_a", "firma_b"}));
 
     // The probe, with the command's own lock, goes with the connect, before the list.
-    std::vector<std::string> expectedQueries = {"SET CHARACTER SET cp1250", kProbeMark, "SHOW DATABASES"};
+    std::vector<std::string> expectedQueries = {"SET CHARACTER SET cp1250", kProbeMark, "SHOW DATABASES",
+                                                std::string(update::kNonTransactionalTables)};
     for (const std::string& name : listed)
         expectedQueries.push_back(expectedStatement(name));
     EXPECT_EQ(probesMarked(log.queriesBy("quorvel")), expectedQueries);
