@@ -255,4 +255,13 @@ std::string StoredResult::firstColumn() const
     return platform::windows1250ToUtf8(std::string_view(row_[0], lengths_[0]));
 }
 
+std::optional<std::string> StoredResult::column(std::size_t index) const
+{
+    if (!row_ || library_->api().num_fields(result_.get()) <= index)
+        throw ProgramError("Není žádný řádek ke čtení");
+    if (!row_[index])
+        return std::nullopt;
+    return platform::windows1250ToUtf8(std::string_view(row_[index], lengths_[index]));
+}
+
 }  // namespace data

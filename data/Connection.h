@@ -116,6 +116,8 @@ public:
     bool fetchRow();
     // The current row's first column as UTF-8 text (a NULL reads as the empty text).
     std::string firstColumn() const;
+    // The current row's column `index` as UTF-8 text; none for a NULL.
+    std::optional<std::string> column(std::size_t index) const;
 
 private:
     struct ResultFreer {

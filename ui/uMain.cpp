@@ -25,9 +25,14 @@ Notice closingNotice(update::RunEnd end)
     case update::RunEnd::ListUnreadable: return {update::kNoticeListUnreadable, update::kNoticeCaptionError};
     case update::RunEnd::SessionLost: return {update::kNoticeSessionLost, update::kNoticeCaptionError};
     case update::RunEnd::NoConnection: return {update::kNoticeConnectFailed, update::kNoticeCaptionError};
+    case update::RunEnd::AnotherRun: return {update::kNoticeAnotherRun, update::kNoticeCaptionError};
+    case update::RunEnd::Replica:
+    case update::RunEnd::ReadOnly:
+    case update::RunEnd::NodeNotWritable: return {update::kNoticeNotWritable, update::kNoticeCaptionError};
     case update::RunEnd::Completed:
     case update::RunEnd::Interrupted:  // the window never asks a run to stop
-    case update::RunEnd::SameServer: break;   // nor runs more than one
+    case update::RunEnd::SameServer:   // nor runs more than one
+    case update::RunEnd::SameCluster: break;
     }
     return {update::kNoticeDone, update::kNoticeCaptionOk};
 }

@@ -10,6 +10,8 @@
 #include "update/SessionSettings.h"
 #include "update/SessionWorker.h"
 
+#include <set>
+
 namespace update {
 
 namespace {
@@ -34,7 +36,7 @@ void showStatements(NameQueue& queue, RunTally& tally)
 // How the further sessions reach the first one's server.
 FirstSession firstSession(const data::Connection& first, const RunOptions& options)
 {
-    FirstSession session{first.settings, {}, options.identifyServer};
+    FirstSession session{first.settings, {}, options.identifyServer, options.commandLock};
     // Where the host name may stand for several servers, they connect to the one the
     // first reached. With TLS the certificate names the host, not its address: those
     // sessions connect by name and rely on the proof alone.
@@ -43,31 +45,88 @@ FirstSession firstSession(const data::Connection& first, const RunOptions& optio
     return session;
 }
 
+RunOutcome endedAs(RunEnd end)
+{
+    RunOutcome outcome;
+    outcome.end = end;
+    return outcome;
+}
+
+// Whether the run may write to the server its probe describes; the end it comes to when
+// not. In this order: a server this command has already is not its again; a server
+// another run holds is left to that run; a replica, a read-only server and a Galera node
+// that takes no writes are never written; a node of a cluster this command has is left to
+// the node already in use.
+std::optional<RunOutcome> refusedServer(const ServerProbe& probe, const RunOptions& options)
+{
+    ServerClaim claim;
+    if (options.claimServer)
+        claim = options.claimServer(probe);
+    else if (!probe.firstOfCommand)
+        claim.kind = ServerClaim::Kind::SameServer;
+    if (claim.kind == ServerClaim::Kind::SameServer) {
+        RunOutcome outcome = endedAs(RunEnd::SameServer);
+        outcome.sameServerAs = std::move(claim.address);
+        return outcome;
+    }
+    if (!probe.runLockTaken) {
+        RunOutcome outcome = endedAs(RunEnd::AnotherRun);
+        outcome.otherRunConnection = probe.runLockHolder;
+        return outcome;
+    }
+    if (probe.replicating)
+        return endedAs(RunEnd::Replica);
+    if (probe.readOnly)
+        return endedAs(RunEnd::ReadOnly);
+    if (!probe.clusterUuid.empty() && !probe.clusterNodeWritable) {
+        RunOutcome outcome = endedAs(RunEnd::NodeNotWritable);
+        outcome.nodeState = probe.clusterNodeState;
+        return outcome;
+    }
+    if (claim.kind == ServerClaim::Kind::SameCluster) {
+        RunOutcome outcome = endedAs(RunEnd::SameCluster);
+        outcome.sameServerAs = std::move(claim.address);
+        return outcome;
+    }
+    return std::nullopt;
+}
+
+// Which tenants keep rows without transactions; unknown when the server would not say,
+// and then every refusal by a row may have left some.
+void readNonTransactional(TDM& dm, RunTally& tally)
+{
+    std::set<std::string> names;
+    try {
+        if (Failure failure; !dm.OpenQuery(dm.qryTmp, std::string(kNonTransactionalTables), &failure)) {
+            tally.nonTransactionalUnknown();
+            return;
+        }
+        for (const std::string& name : listedNames(dm))
+            names.insert(name);
+    } catch (const data::Error&) {
+        tally.nonTransactionalUnknown();
+        return;
+    }
+    tally.nonTransactional(std::move(names));
+}
+
 // What the first session reads before any statement: the answers to the opening flight.
-// Ends the run early when the server turns out to be another run's, or the list cannot
+// Ends the run early when the server may not be written by this run, or the list cannot
 // be read; otherwise opens the queue with the list.
 std::optional<RunOutcome> readOpening(TDM& dm, const RunOptions& options, FurtherSessions* further,
                                       NameQueue& queue, RunTally& tally)
 {
-    if (options.identifyServer) {
-        ServerProbe probe;
-        // Learning who the server is counts as part of reading its list.
-        try {
-            probe = readProbe(dm.conMain);
-        } catch (const data::Error& error) {
-            return endedEarly(RunEnd::ListUnreadable, error.failure());
-        }
-        if (options.claimServer) {
-            if (std::optional<std::string> earlier = options.claimServer(probe)) {
-                RunOutcome outcome;
-                outcome.end = RunEnd::SameServer;
-                outcome.sameServerAs = std::move(*earlier);
-                return outcome;
-            }
-        }
-        if (further)
-            further->firstServerIs(probe);
+    ServerProbe probe;
+    // Learning who the server is counts as part of reading its list.
+    try {
+        probe = readProbe(dm.conMain, options.commandLock);
+    } catch (const data::Error& error) {
+        return endedEarly(RunEnd::ListUnreadable, error.failure());
     }
+    if (std::optional<RunOutcome> refused = refusedServer(probe, options))
+        return refused;
+    if (further)
+        further->firstServerIs(probe);
     std::vector<std::string> names;
     if (Failure failure; !dm.OpenQuery(dm.qryTmp, std::string(kListDatabases), &failure))
         return endedEarly(RunEnd::ListUnreadable, std::move(failure));
@@ -77,6 +136,7 @@ std::optional<RunOutcome> readOpening(TDM& dm, const RunOptions& options, Furthe
         return endedEarly(RunEnd::ListUnreadable, error.failure());
     }
     tally.listRead(names.size());
+    readNonTransactional(dm, tally);
     queue.open(std::move(names));
     return std::nullopt;
 }
@@ -85,11 +145,7 @@ std::optional<RunOutcome> readOpening(TDM& dm, const RunOptions& options, Furthe
 
 std::vector<std::string> openingStatements(const RunOptions& options)
 {
-    std::vector<std::string> statements;
-    if (options.identifyServer)
-        statements.push_back(probeStatement());
-    statements.emplace_back(kListDatabases);
-    return statements;
+    return {probeStatement(options.commandLock), std::string(kListDatabases), std::string(kNonTransactionalTables)};
 }
 
 std::optional<Failure> connectToServer(TDM& dm, const std::string& hostName, const RunOptions& options)

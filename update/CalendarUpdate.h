@@ -19,10 +19,27 @@ class TDM;
 namespace update {
 
 inline constexpr std::string_view kListDatabases = "SHOW DATABASES";
+// The tenants whose calendar table keeps rows without transactions (the account sees the
+// tables it has a right on; one it has none on refuses before any row anyway).
+inline constexpr std::string_view kNonTransactionalTables =
+    "SELECT t.TABLE_SCHEMA FROM information_schema.TABLES t JOIN information_schema.ENGINES e USING (ENGINE) "
+    "WHERE t.TABLE_NAME = 'calendar' AND e.TRANSACTIONS <> 'YES'";
 
 // Statements a session keeps unanswered unless told otherwise: as many as may be, so
 // that the round trips of a far server overlap instead of adding up.
 inline constexpr std::size_t kDefaultDepth = data::kMostStatementsInFlight;
+
+// What this command has of a server that a run reached (RunOptions::claimServer).
+struct ServerClaim {
+    enum class Kind {
+        New,          // the server, and its cluster if any, are this run's
+        SameServer,   // another run of this command reached the same server
+        SameCluster,  // another run of this command updates the node's cluster
+    };
+    Kind kind = Kind::New;
+    // The address through which the other run reached it.
+    std::string address;
+};
 
 // The defaults are the window's run: one session, the statements streamed in the order
 // of the list, as many unanswered as may be.
@@ -39,18 +56,22 @@ struct RunOptions {
     // Read before each statement is written; once it is true, no statement is written and
     // the run ends after the answers under way.
     const std::atomic<bool>* stop = nullptr;
-    // Ask the server who it is (ServerProbe) with the connect. Further sessions then
-    // connect to the address the first one reached, and each must show the same server
-    // before it takes a name; one that does not is closed and reported
+    // Further sessions connect to the address the first one reached, and each must show
+    // that it reached the first one's server (the command's lock held by the first
+    // session) before it takes a name; one that does not is closed and reported
     // (RunObserver::sessionNotOpened), and the others do its share.
     bool identifyServer = false;
-    // With identifyServer: called with the server's answer before the list is read. When
-    // it returns an address (another run has that server already), the run ends as
-    // RunEnd::SameServer without listing.
-    std::function<std::optional<std::string>(const ServerProbe& probe)> claimServer;
+    // The command's own lock (ServerProbe): the same for every server and session of one
+    // command; each RunOptions made without one is a command of its own.
+    std::string commandLock = newCommandLockName();
+    // Called with the server's answer (ServerProbe) before the list is read: tells
+    // whether this command has the server, or its cluster, already through another
+    // address. Without it a server that this command reached already ends as SameServer
+    // with no address, and every cluster node is a target of its own.
+    std::function<ServerClaim(const ServerProbe& probe)> claimServer;
 };
 
-// What a run sends with its connect, in order: the probe when it asks one, then the list.
+// What a run sends with its connect, in order: the probe, then the list.
 std::vector<std::string> openingStatements(const RunOptions& options);
 
 // Assigns the fixed session settings with `hostName` (UTF-8) and connects, sending the

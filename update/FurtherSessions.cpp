@@ -11,12 +11,16 @@ namespace update {
 namespace {
 
 // Why `session` may not take a name: none when its server is the first one's.
-std::optional<data::Failure> differentServer(data::Connection& session, const ServerProbe& first)
+std::optional<data::Failure> differentServer(data::Connection& session, const ServerProbe& first,
+                                            std::string_view commandLock)
 {
-    const ServerProbe probe = readProbe(session);
-    if (probe.identity == first.identity)
+    // The command's lock is the first session's on its server only: held there by that
+    // session's id, it proves the server; ids of other servers prove nothing, since only
+    // the server that holds the lock answers with a holder.
+    const std::optional<std::uint64_t> holder = readProof(session, commandLock);
+    if (holder == first.connectionId)
         return std::nullopt;
-    return data::Failure{std::nullopt, "spojení vedlo k jinému serveru (" + probe.identity + ")"};
+    return data::Failure{std::nullopt, "spojení vedlo k jinému serveru (" + session.peerAddress() + ")"};
 }
 
 }  // namespace
@@ -24,7 +28,7 @@ std::optional<data::Failure> differentServer(data::Connection& session, const Se
 FurtherSessions::FurtherSessions(FirstSession first, std::size_t count, std::size_t depth, NameQueue& queue,
                                  RunTally& tally)
     : first_(std::move(first)),
-      openingStatements_(first_.proofWanted ? std::vector<std::string>{probeStatement()} : std::vector<std::string>{}),
+      openingStatements_(first_.proofWanted ? std::vector<std::string>{proofStatement(first_.commandLock)} : std::vector<std::string>{}),
       depth_(depth),
       queue_(queue),
       tally_(tally)
@@ -91,7 +95,7 @@ void FurtherSessions::work() noexcept
                 const std::optional<ServerProbe> firstServer = awaitFirstServer();
                 if (!firstServer)
                     return;
-                notOpened = differentServer(session, *firstServer);
+                notOpened = differentServer(session, *firstServer, first_.commandLock);
             }
         } catch (const data::Error& error) {
             notOpened = error.failure();

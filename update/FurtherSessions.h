@@ -31,6 +31,8 @@ struct FirstSession {
     // Whether each further session must prove that it reached the first one's server
     // (firstServerIs) before it takes a name.
     bool proofWanted = false;
+    // The command's lock that the first session holds (ServerProbe).
+    std::string commandLock;
 };
 
 class FurtherSessions {

@@ -9,12 +9,30 @@ namespace {
 // whole, so the database held its calendar before.
 constexpr unsigned kDuplicateEntry = 1062;
 
+// Refusals raised by a row, which may be any of the twelve: a table without transactions
+// keeps the rows stored before it (a duplicate key, a trigger's SIGNAL, a CHECK
+// constraint, data too long, NULL into NOT NULL, out of range, truncated or wrong
+// values). The others (no database, no table, no right, read-only, packet too large)
+// come before any row.
+constexpr unsigned kRefusedByARow[] = {1062, 1644, 4025, 3819, 1406, 1048, 1264, 1265, 1366};
+
+bool refusedByARow(unsigned number)
+{
+    for (const unsigned byARow : kRefusedByARow) {
+        if (number == byARow)
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
 
-DatabaseOutcome outcomeOfAnswer(const data::DatabaseError* refusal)
+DatabaseOutcome outcomeOfAnswer(const data::DatabaseError* refusal, bool transactional)
 {
     if (!refusal)
         return DatabaseOutcome::Updated;
+    if (!transactional && refusedByARow(refusal->number()))
+        return DatabaseOutcome::PossiblyPartlyWritten;
     return refusal->number() == kDuplicateEntry ? DatabaseOutcome::AlreadyThere : DatabaseOutcome::Skipped;
 }
 

@@ -7,7 +7,9 @@
 namespace update {
 
 // Updated when the statement went through; when the server refused it, the refusal's
-// number says which kind: the rows already there, or another reason to pass it over.
-DatabaseOutcome outcomeOfAnswer(const data::DatabaseError* refusal);
+// number says which kind: the rows already there, or another reason to pass it over. A
+// refusal that can come after some rows were stored, on a table that is not
+// `transactional`, leaves the database possibly partly written whatever its number says.
+DatabaseOutcome outcomeOfAnswer(const data::DatabaseError* refusal, bool transactional = true);
 
 }  // namespace update

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <exception>
 #include <optional>
 #include <string>
@@ -19,7 +20,11 @@ using data::Failure;
 enum class DatabaseOutcome {
     Updated,       // it took its rows
     AlreadyThere,  // it refused them because it holds them already (the server's duplicate key)
-    Skipped,       // it refused them for another reason
+    Skipped,       // it refused them for another reason, before any row
+    // It refused them with a refusal that can come after some rows (a duplicate key, a
+    // trigger, a check, bad data), on a table that keeps the rows it took before (not
+    // transactional): some may be there.
+    PossiblyPartlyWritten,
     // A name the list holds more than once: the session's code page could not write the
     // real names, so they came out alike. Its statement went once, to the first.
     ListedAgain,
@@ -27,7 +32,7 @@ enum class DatabaseOutcome {
     NotReached,  // no statement was sent to it: the run ended before
     DryRun,      // its statement was built and shown, and not sent
 };
-inline constexpr std::size_t kDatabaseOutcomes = 7;
+inline constexpr std::size_t kDatabaseOutcomes = 8;
 
 enum class RunEnd {
     NoConnection,    // no session could be opened
@@ -36,6 +41,11 @@ enum class RunEnd {
     Completed,       // every listed database was visited
     Interrupted,     // the run was asked to stop (RunOptions::stop) before the list's end
     SameServer,      // another run of the same command reached this server first (RunOptions::claimServer)
+    SameCluster,     // another run of the same command updates this node's Galera cluster
+    AnotherRun,      // a session that is not this command's holds the run lock: another run updates it now
+    Replica,         // the server replicates from another: written only by its primary
+    ReadOnly,        // the server is read_only
+    NodeNotWritable, // a Galera node that does not take writes now (not in a Primary component, not ready)
 };
 
 struct RunOutcome {
@@ -45,8 +55,12 @@ struct RunOutcome {
     std::array<std::size_t, kDatabaseOutcomes> counts{};
     // Why the run ended before its end: the connect, the list or the session's failure.
     std::optional<Failure> failure;
-    // For RunEnd::SameServer: the address through which the other run reached it.
+    // For RunEnd::SameServer and SameCluster: the address through which the other run reached it.
     std::string sameServerAs;
+    // For RunEnd::AnotherRun: the holder's connection id on that server, when it said.
+    std::optional<std::uint64_t> otherRunConnection;
+    // For RunEnd::NodeNotWritable: the node's state as it said it.
+    std::string nodeState;
 
     std::size_t count(DatabaseOutcome outcome) const noexcept { return counts[static_cast<std::size_t>(outcome)]; }
 };

@@ -10,6 +10,24 @@ void RunTally::listRead(std::size_t count)
     observer_.listRead(count);
 }
 
+void RunTally::nonTransactional(std::set<std::string> names)
+{
+    const std::lock_guard<std::mutex> guard(lock_);
+    nonTransactional_ = std::move(names);
+}
+
+void RunTally::nonTransactionalUnknown()
+{
+    const std::lock_guard<std::mutex> guard(lock_);
+    engineKnown_ = false;
+}
+
+bool RunTally::transactional(const std::string& name) const
+{
+    const std::lock_guard<std::mutex> guard(lock_);
+    return engineKnown_ && nonTransactional_.count(name) == 0;
+}
+
 void RunTally::database(const DatabaseResult& result)
 {
     const std::lock_guard<std::mutex> guard(lock_);

@@ -6,6 +6,7 @@
 
 #include <deque>
 #include <mutex>
+#include <set>
 #include <string>
 
 namespace update {
@@ -17,6 +18,11 @@ public:
     RunTally& operator=(const RunTally&) = delete;
 
     void listRead(std::size_t count);
+    // The databases whose calendar table keeps rows without transactions; none known:
+    // every one may (nonTransactionalUnknown).
+    void nonTransactional(std::set<std::string> names);
+    void nonTransactionalUnknown();
+    bool transactional(const std::string& name) const;
     // Counts the database's outcome, then tells the observer.
     void database(const DatabaseResult& result);
     // A session was lost with `inFlight` written and not answered: each is unknown. The
@@ -33,6 +39,8 @@ private:
     RunObserver& observer_;
     RunOutcome outcome_;
     bool lost_ = false;
+    std::set<std::string> nonTransactional_;
+    bool engineKnown_ = true;
 };
 
 }  // namespace update

@@ -41,7 +41,7 @@ void SessionWorker::answered(const data::DatabaseError* refusal)
     const std::string name = std::move(inFlight_.front());
     inFlight_.pop_front();
     const std::optional<data::Failure> why = refusal ? std::optional(refusal->failure()) : std::nullopt;
-    tally_.database({name, outcomeOfAnswer(refusal), why ? &*why : nullptr, {}});
+    tally_.database({name, outcomeOfAnswer(refusal, !refusal || tally_.transactional(name)), why ? &*why : nullptr, {}});
 }
 
 void SessionWorker::lose(const data::Failure& why) noexcept

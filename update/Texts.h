@@ -21,5 +21,9 @@ inline constexpr std::string_view kNoticeClientLibraryMissing = "Klientská knih
 inline constexpr std::string_view kLibraryLookedForInFolder = "Hledána ve složce programu %1 jako %2.";
 inline constexpr std::string_view kLibraryLookedForBySystem = "Hledána mezi knihovnami systému jako %2.";
 inline constexpr std::string_view kOr = " nebo ";
+inline constexpr std::string_view kNoticeAnotherRun =
+    "Aktualizaci tohoto serveru právě provádí jiný běh programu, nic nebylo zapsáno !";
+inline constexpr std::string_view kNoticeNotWritable =
+    "Server zápisy nepřijímá (replika, jen pro čtení nebo uzel mimo cluster), nic nebylo zapsáno !";
 
 }  // namespace update

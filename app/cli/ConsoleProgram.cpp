@@ -15,6 +15,7 @@
 #include "app/cli/Terminal.h"
 #include "app/cli/TerminalDetection.h"
 #include "platform/CodePage.h"
+#include "platform/OpenFiles.h"
 
 #include <clocale>
 #include <cstdio>
@@ -38,6 +39,8 @@ int runUpdates(const Terminal& terminal, const CommandLine& commandLine, const S
     }
     RunSettings settings = runSettingsOf(commandLine, terminal);
     settings.stop = &stopRequested();
+    // Every server's first session stays open until the end (ServerRuns).
+    platform::raiseOpenFilesLimit();
     const std::vector<ServerResult> results = updateServers(terminal, output, hosts, settings.parallel, settings);
 
     int status = overallStatus(results);

@@ -54,6 +54,13 @@ inline constexpr char kListFailed[] = "%1: seznam databází serveru %2 nešel n
 inline constexpr char kSessionLost[] = "%1: spojení se serverem %2 se přerušilo: %3";
 inline constexpr char kNothingWritten[] = "%1: na serveru %2 nebylo nic zapsáno: všechny databáze příkaz odmítly";
 inline constexpr char kSameServer[] = "%1: server %2 je tentýž server jako %3, podruhé se neaktualizuje";
+inline constexpr char kSameCluster[] = "%1: server %2 je uzel téhož clusteru Galera jako %3, podruhé se neaktualizuje";
+// The other run's connection id on that server.
+inline constexpr char kAnotherRun[] = "%1: server %2 právě aktualizuje jiný běh programu (jeho spojení %3), nic se nezapisuje";
+inline constexpr char kAnotherRunUnknown[] = "%1: server %2 právě aktualizuje jiný běh programu, nic se nezapisuje";
+inline constexpr char kReplica[] = "%1: server %2 je replika (replikace běží), nic se na něj nezapisuje";
+inline constexpr char kReadOnly[] = "%1: server %2 je jen pro čtení (read_only), nic se na něj nezapisuje";
+inline constexpr char kNodeNotWritable[] = "%1: uzel %2 clusteru Galera teď zápisy nepřijímá (%3), nic se na něj nezapisuje";
 inline constexpr char kInterrupted[] = "%1: běh přerušen signálem, zbylé databáze serveru %2 nezpracovány";
 
 // The summaries: the databases listed, then the count of each outcome that has any, each

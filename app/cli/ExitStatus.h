@@ -35,16 +35,24 @@ inline constexpr ExitStatusRow kExitStatuses[] = {
      "běh doběhl a něco zapsal nebo kalendář už v databázích byl (i s přeskočenými)",
      "The run went through the whole list of databases and wrote rows, or found them there already; skipped "
      "databases included. Also after `--help` and `--version`."},
-    {"no-connection", 1, 3, {},
+    {"no-connection", 1, 5, {},
      "nepodařilo se připojit",
      "The connection to the server failed."},
-    {"run-broken", 2, 4, {},
+    {"run-broken", 2, 6, {},
      "seznam databází nešel načíst nebo se spojení přerušilo",
      "The list of databases could not be read, or the connection was lost during the run."},
-    {"nothing-written", 3, 2, {},
+    {"nothing-written", 3, 3, {},
      "nic nebylo zapsáno: všechny databáze příkaz odmítly",
-     "Nothing was written: every database refused the rows (a read-only server, an account without the right to "
-     "insert), and none had them already."},
+     "Nothing was written: every database refused the rows (an account without the right to insert), and none "
+     "had them already, and no refusal could have left rows."},
+    {"another-run", 4, 4, {},
+     "server právě aktualizuje jiný běh programu, nic tam nebylo zapsáno",
+     "Another run of the program holds the server's named lock `calendar-import` (it is updating the server now): "
+     "nothing was written there."},
+    {"not-writable", 5, 2, {},
+     "server zápisy nepřijímá (replika, server jen pro čtení nebo uzel clusteru bez zápisů), nikdy se nezapisuje",
+     "The server is a replica whose replication runs, is read-only, or is a Galera node that takes no writes: it is "
+     "never written."},
     {"wrong-command-line", 64, 0, {},
      "chybný příkazový řádek",
      "The command line was wrong: an unknown argument, an option without its value, or a value out of range."},
@@ -87,6 +95,8 @@ inline constexpr int kExitCompleted = exitStatusNamed("completed");
 inline constexpr int kExitNoConnection = exitStatusNamed("no-connection");
 inline constexpr int kExitRunBroken = exitStatusNamed("run-broken");
 inline constexpr int kExitNothingWritten = exitStatusNamed("nothing-written");
+inline constexpr int kExitAnotherRun = exitStatusNamed("another-run");
+inline constexpr int kExitNotWritable = exitStatusNamed("not-writable");
 inline constexpr int kExitWrongCommandLine = exitStatusNamed("wrong-command-line");
 inline constexpr int kExitHostsFileUnreadable = exitStatusNamed("hosts-file-unreadable");
 inline constexpr int kExitCodePageMissing = exitStatusNamed("code-page-missing");
@@ -109,14 +119,16 @@ constexpr int weightOfStatus(int status)
 
 // The worse of two servers' statuses: a broken run leaves databases whose outcome is not
 // known, so it weighs more than a server not reached at all, which weighs more than one
-// that refused everything.
+// that another run is updating (it gets its rows, only not from this run), which weighs
+// more than one that refused everything. A server never written by design (a replica
+// beside its primary) weighs least after a completed run: the others say whether its rows came.
 constexpr int worseStatus(int a, int b)
 {
     return weightOfStatus(b) > weightOfStatus(a) ? b : a;
 }
 
 // The statuses of servers' runs, heaviest first, as --help and the manual page give
-// them: "2, 1, 3, 0".
+// them: "2, 1, 4, 3, 5, 0".
 inline std::string serverStatusOrder()
 {
     std::vector<ExitStatusRow> rows;

@@ -16,6 +16,11 @@ std::string endName(update::RunEnd end)
     case update::RunEnd::SessionLost: return "session-lost";
     case update::RunEnd::Interrupted: return "interrupted";
     case update::RunEnd::SameServer: return "same-server";
+    case update::RunEnd::SameCluster: return "same-cluster";
+    case update::RunEnd::AnotherRun: return "another-run";
+    case update::RunEnd::Replica: return "replica";
+    case update::RunEnd::ReadOnly: return "read-only";
+    case update::RunEnd::NodeNotWritable: return "node-not-writable";
     case update::RunEnd::Completed: break;
     }
     return "completed";
@@ -77,6 +82,12 @@ void JsonReport::summary(const ServerResult& result, int exitStatus)
         object.raw("error", errorJson(*outcome.failure));
     if (outcome.end == update::RunEnd::SameServer)
         object.text("sameServerAs", outcome.sameServerAs);
+    if (outcome.end == update::RunEnd::SameCluster)
+        object.text("sameClusterAs", outcome.sameServerAs);
+    if (outcome.end == update::RunEnd::AnotherRun && outcome.otherRunConnection)
+        object.number("otherRunConnection", *outcome.otherRunConnection);
+    if (outcome.end == update::RunEnd::NodeNotWritable)
+        object.text("nodeState", outcome.nodeState);
     output_.write(output_.out(), object.str());
 }
 

@@ -113,8 +113,8 @@ inline constexpr Option kOptions[] = {
      .czech = "N spojení k jednomu serveru, každé si bere část seznamu",
      .english = "Open <n> connections to each server; the list is read once and each connection takes the next "
                 "databases from it. The further connections go to the address the first one reached (by name "
-                "under `--tls`, whose certificate names the host) and must show the same server's identity before "
-                "they take a database. A further connection that cannot be opened (the server's connection "
+                "under `--tls`, whose certificate names the host) and take a database only once the server says "
+                "that the first connection holds this command's named lock there. A further connection that cannot be opened (the server's connection "
                 "limit, no thread for it) or that reached another server (behind a balancer) is closed and "
                 "reported on its own line, and the others do its share. When one connection is lost, the others "
                 "finish the statements they have under way and take no further database: the databases after "

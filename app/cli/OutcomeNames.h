@@ -33,6 +33,8 @@ inline constexpr std::array<OutcomeNames, update::kDatabaseOutcomes> kOutcomeNam
     {DatabaseOutcome::AlreadyThere, "already-there", "alreadyThere", "%1: kalendář už v databázi je: %2",
      "kalendář už měly", true},
     {DatabaseOutcome::Skipped, "skipped", "skipped", "%1: přeskočena: %2", "přeskočeno", true},
+    {DatabaseOutcome::PossiblyPartlyWritten, "possibly-partly-written", "possiblyPartlyWritten",
+     "%1: příkaz odmítnut, část řádků však možná zapsána (tabulka bez transakcí): %2", "možná zapsáno zčásti", false},
     {DatabaseOutcome::ListedAgain, "listed-again", "listedAgain",
      "%1: přeskočena: název je v seznamu vícekrát, protože ho kódování relace (cp1250) neumí zapsat",
      "název v seznamu vícekrát", false},

@@ -10,7 +10,7 @@ bool ServerResult::nothingWritten() const
 {
     using update::DatabaseOutcome;
     return !dryRun && outcome.end == update::RunEnd::Completed && outcome.count(DatabaseOutcome::Updated) == 0 &&
-           outcome.count(DatabaseOutcome::AlreadyThere) == 0;
+           outcome.count(DatabaseOutcome::AlreadyThere) == 0 && outcome.count(DatabaseOutcome::PossiblyPartlyWritten) == 0;
 }
 
 Totals totalsOf(const std::vector<ServerResult>& results)
@@ -25,7 +25,10 @@ Totals totalsOf(const std::vector<ServerResult>& results)
             total.counts[i] += outcome.counts[i];
         // A second address of a server already updated connects to nothing new.
         total.notConnected +=
-            outcome.end == update::RunEnd::NoConnection || outcome.end == update::RunEnd::SameServer ? 1 : 0;
+            outcome.end == update::RunEnd::NoConnection || outcome.end == update::RunEnd::SameServer ||
+                    outcome.end == update::RunEnd::SameCluster
+                ? 1
+                : 0;
     }
     return total;
 }
@@ -39,7 +42,12 @@ int exitStatusOf(const ServerResult& result)
     case update::RunEnd::NoConnection: return kExitNoConnection;
     case update::RunEnd::ListUnreadable:
     case update::RunEnd::SessionLost: return kExitRunBroken;
-    case update::RunEnd::SameServer: return kExitCompleted;  // updated once, through the other address
+    case update::RunEnd::SameServer:
+    case update::RunEnd::SameCluster: return kExitCompleted;  // updated once, through the other address
+    case update::RunEnd::AnotherRun: return kExitAnotherRun;
+    case update::RunEnd::Replica:
+    case update::RunEnd::ReadOnly:
+    case update::RunEnd::NodeNotWritable: return kExitNotWritable;
     case update::RunEnd::Interrupted:
     case update::RunEnd::Completed: break;
     }

@@ -3,8 +3,11 @@
 
 #include "data/uDM.h"
 
+#include <chrono>
+#include <condition_variable>
 #include <exception>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -12,27 +15,82 @@ namespace cli {
 
 namespace {
 
-// The servers this command has reached, by what each said of itself, with the address of
-// the run that reached it first: two addresses of one server make one update.
+// The servers this command has reached, and the Galera clusters it updates, with the
+// address of the run that reached each first. A server is this command's when its first
+// session took the command's lock there (update::ServerProbe); a later session that finds
+// that lock held learns the holder's connection id from the server itself, and is the
+// same server as the run whose first session has that id on a server of the same
+// identity (ids of different servers overlap; the identity only picks among those).
 class ReachedServers {
 public:
-    // The address of the run that has this server already; none when this one is first.
-    std::optional<std::string> claim(const update::ServerProbe& probe, const std::string& host)
+    update::ServerClaim claim(const update::ServerProbe& probe, const std::string& host)
+    {
+        std::unique_lock<std::mutex> guard(lock_);
+        if (!probe.firstOfCommand)
+            return {update::ServerClaim::Kind::SameServer, holderAddress(guard, probe)};
+        servers_.push_back({probe.connectionId, probe.identity, host});
+        claimed_.notify_all();
+        if (probe.clusterUuid.empty() || !probe.clusterNodeWritable || !probe.runLockTaken || probe.replicating ||
+            probe.readOnly)
+            return {};
+        const auto [cluster, first] = clusters_.emplace(probe.clusterUuid, host);
+        if (first)
+            return {};
+        return {update::ServerClaim::Kind::SameCluster, cluster->second};
+    }
+
+private:
+    struct Server {
+        std::uint64_t connectionId;
+        std::string identity;
+        std::string host;
+    };
+
+    // The holder took the lock in the same statement that told its run who it is, and
+    // that run enters the server here as soon as it has read the answer: wait for it,
+    // bounded in case that run's session broke off between.
+    std::string holderAddress(std::unique_lock<std::mutex>& guard, const update::ServerProbe& probe)
+    {
+        const auto sameHolder = [&](const Server& server) {
+            return probe.commandLockHolder == server.connectionId;
+        };
+        const Server* found = nullptr;
+        const auto find = [&] {
+            for (const Server& server : servers_) {
+                if (sameHolder(server) && (!found || server.identity == probe.identity))
+                    found = &server;
+            }
+            return found != nullptr;
+        };
+        claimed_.wait_for(guard, std::chrono::seconds(30), find);
+        return found ? found->host : std::string();
+    }
+
+    std::mutex lock_;
+    std::condition_variable claimed_;
+    std::vector<Server> servers_;
+    std::map<std::string, std::string> clusters_;
+};
+
+// The first sessions of the servers this command reached: kept open until the whole
+// command ends, so that their locks keep every later address of the same server, and
+// every other run, off it (ServerProbe).
+class HeldSessions {
+public:
+    void keep(std::unique_ptr<TDM> dm)
     {
         const std::lock_guard<std::mutex> guard(lock_);
-        const auto [entry, first] = servers_.emplace(probe.identity, host);
-        if (first)
-            return std::nullopt;
-        return entry->second;
+        held_.push_back(std::move(dm));
     }
 
 private:
     std::mutex lock_;
-    std::map<std::string, std::string> servers_;
+    std::vector<std::unique_ptr<TDM>> held_;
 };
 
 ServerResult updateServer(const Terminal& terminal, ConsoleOutput& output, const std::string& host,
-                          bool prefixLines, const RunSettings& settings, ReachedServers& reached)
+                          bool prefixLines, const RunSettings& settings, const std::string& commandLock,
+                          ReachedServers& reached, HeldSessions& held)
 {
     ConsoleReport report(terminal, output, settings.format, host, prefixLines);
     ServerResult result;
@@ -45,8 +103,8 @@ ServerResult updateServer(const Terminal& terminal, ConsoleOutput& output, const
         return result;
     }
 
-    TDM dm;
-    data::ConnectionSettings& connection = dm.conMain.settings;
+    auto dm = std::make_unique<TDM>();
+    data::ConnectionSettings& connection = dm->conMain.settings;
     connection.ConnectTimeout = settings.connectTimeout;
     connection.AnswerTimeout = settings.answerTimeout;
     connection.RequireTls = settings.tls;
@@ -61,14 +119,17 @@ ServerResult updateServer(const Terminal& terminal, ConsoleOutput& output, const
     // Only where there can be a second session or a second address; a single plain run
     // sends exactly what the window's run sends.
     options.identifyServer = prefixLines || settings.sessions > 1;
-    if (prefixLines)
-        options.claimServer = [&](const update::ServerProbe& probe) { return reached.claim(probe, host); };
+    options.commandLock = commandLock;
+    options.claimServer = [&](const update::ServerProbe& probe) { return reached.claim(probe, host); };
     try {
-        result.outcome = update::runCalendarUpdate(dm, host, report, options);
+        result.outcome = update::runCalendarUpdate(*dm, host, report, options);
     } catch (const std::exception& error) {
         // This server's failure, not the others'.
         result.outcome = update::failedInItself(error);
     }
+    // A session that found the server this command's already holds no lock of its own.
+    if (dm->conMain.connected() && result.outcome.end != update::RunEnd::SameServer)
+        held.keep(std::move(dm));
     result.interrupted = result.outcome.end == update::RunEnd::Interrupted;
     report.finished(result, exitStatusOf(result));
     return result;
@@ -91,12 +152,14 @@ std::vector<ServerResult> updateServers(const Terminal& terminal, ConsoleOutput&
     const bool prefixLines = hosts.size() > 1;
     std::atomic<std::size_t> nextHost{0};
     ReachedServers reached;
+    HeldSessions held;
+    const std::string commandLock = update::newCommandLockName();
     // Nothing thrown leaves a worker's thread; a server whose report could not even be
     // made still counts as failed.
     const auto work = [&]() noexcept {
         for (std::size_t i = nextHost++; i < hosts.size(); i = nextHost++) {
             try {
-                results[i] = updateServer(terminal, output, hosts[i], prefixLines, settings, reached);
+                results[i] = updateServer(terminal, output, hosts[i], prefixLines, settings, commandLock, reached, held);
             } catch (const std::exception& error) {
                 results[i].outcome = update::failedInItself(error);
             }

@@ -76,6 +76,19 @@ void TextReport::finished(const ServerResult& result)
     case update::RunEnd::SameServer:
         diagnostic(fill(texts::kSameServer, {texts::kProgramName, server, terminal_.escaped(outcome.sameServerAs)}));
         break;
+    case update::RunEnd::SameCluster:
+        diagnostic(fill(texts::kSameCluster, {texts::kProgramName, server, terminal_.verbatim(outcome.sameServerAs)}));
+        break;
+    case update::RunEnd::AnotherRun:
+        diagnostic(outcome.otherRunConnection
+                       ? fill(texts::kAnotherRun, {texts::kProgramName, server, std::to_string(*outcome.otherRunConnection)})
+                       : fill(texts::kAnotherRunUnknown, {texts::kProgramName, server}));
+        break;
+    case update::RunEnd::Replica: diagnostic(fill(texts::kReplica, {texts::kProgramName, server})); break;
+    case update::RunEnd::ReadOnly: diagnostic(fill(texts::kReadOnly, {texts::kProgramName, server})); break;
+    case update::RunEnd::NodeNotWritable:
+        diagnostic(fill(texts::kNodeNotWritable, {texts::kProgramName, server, terminal_.verbatim(outcome.nodeState)}));
+        break;
     case update::RunEnd::Completed:
         if (result.dryRun)
             diagnostic(prefix_ + texts::kDryRunDone);
@@ -85,7 +98,9 @@ void TextReport::finished(const ServerResult& result)
             diagnostic(prefix_ + std::string(update::kNoticeDone));
         break;
     }
-    if (outcome.end != update::RunEnd::NoConnection && outcome.end != update::RunEnd::SameServer) {
+    // Only a run that read its list has something to sum up.
+    if (outcome.end == update::RunEnd::ListUnreadable || outcome.end == update::RunEnd::SessionLost ||
+        outcome.end == update::RunEnd::Interrupted || outcome.end == update::RunEnd::Completed) {
         diagnostic(prefix_ + fill(texts::kSummary, {groupedDigits(outcome.listed), outcomeCounts(outcome.counts, result.dryRun)}));
     }
 }

@@ -4,6 +4,7 @@
 #include "app/cli/OptionTable.h"
 #include "tests/cli/CliSupport.h"
 #include "tests/support/AdminSession.h"
+#include "tests/support/GeneralLog.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/CuttingProxy.h"
 #include "tests/support/DelayRelay.h"
@@ -158,10 +159,10 @@ TEST_F(CliWithServer, JsonReportIsOneObjectPerLineWithTheHumanReportOnStandardEr
     EXPECT_EQ(result.out[total],
               R"({"type":"summary","server":"127.0.0.1","end":"completed","listed":)" + std::to_string(total) +
                   R"(,"updated":2,"alreadyThere":0,"skipped":)" + std::to_string(total - 2) +
-                  R"(,"listedAgain":0,"unknown":0,"notReached":0,"dryRun":0,"nothingWritten":false,"exitStatus":0})");
+                  R"(,"possiblyPartlyWritten":0,"listedAgain":0,"unknown":0,"notReached":0,"dryRun":0,"nothingWritten":false,"exitStatus":0})");
     EXPECT_EQ(result.out.back(), R"({"type":"total","servers":1,"notConnected":0,"listed":)" + std::to_string(total) +
                                      R"(,"updated":2,"alreadyThere":0,"skipped":)" + std::to_string(total - 2) +
-                                     R"(,"listedAgain":0,"unknown":0,"notReached":0,"dryRun":0,"exitStatus":0})");
+                                     R"(,"possiblyPartlyWritten":0,"listedAgain":0,"unknown":0,"notReached":0,"dryRun":0,"exitStatus":0})");
     // The person watching still reads every database.
     EXPECT_TRUE(contains(result.err, "firma_a: aktualizována"));
     EXPECT_TRUE(contains(result.err, "a\"b\\\\c účet: aktualizována"));
@@ -343,38 +344,79 @@ TEST_F(CliWithServer, TimeLimitsEndAWaitForAServerThatDoesNotAnswer)
 
 TEST_F(CliWithServer, ARunThatWroteNothingSaysSoAndEndsWithThree)
 {
+    dropTenantDatabases(admin);
+    for (const char* name : {"t1", "t2"}) {
+        createTenant(admin, name, CalendarTable::WithKey);
+        for (const char* host : {"localhost", "127.0.0.1"})
+            admin.exec(std::string("REVOKE INSERT ON `") + name + "`.* FROM 'quorvel'@'" + host + "'");
+    }
+    const std::size_t total = listed();
+
+    const CliResult result = runCli({"--host", "127.0.0.1"});
+
+    EXPECT_EQ(result.exitStatus, 3);
+    EXPECT_EQ(result.err, (std::vector<std::string>{
+                              "calendar-import-cli: na serveru 127.0.0.1 nebylo nic zapsáno: všechny databáze "
+                              "příkaz odmítly",
+                              summary({.listed = total, .skipped = total})}));
+    EXPECT_TRUE(calendarRows(admin, "t1").empty());
+}
+
+// A trigger refuses month 7: a table without transactions keeps months 1-6, so the report
+// never says the database was merely skipped, nor the run that nothing was written; on a
+// transactional table the same refusal leaves nothing, and the run wrote nothing.
+TEST_F(CliWithServer, ARefusalAfterSomeRowsOnATableWithoutTransactionsIsNeverNothingWritten)
+{
     struct Case {
-        const char* description;
-        std::function<void(AdminSession&)> refuse;
+        const char* what;
+        testing_support::Engine engine;
+        const char* outcome;
+        std::size_t rowsLeft;
+        int status;
     };
     const Case cases[] = {
-        {"an account without INSERT",
-         [](AdminSession& admin) {
-             for (const char* name : {"t1", "t2"}) {
-                 for (const char* host : {"localhost", "127.0.0.1"})
-                     admin.exec(std::string("REVOKE INSERT ON `") + name + "`.* FROM 'quorvel'@'" + host + "'");
-             }
-         }},
-        {"a read-only server", [](AdminSession& admin) { admin.exec("SET GLOBAL read_only = ON"); }},
+        {"MyISAM", testing_support::Engine::MyISAM, "possibly-partly-written", 6, 0},
+        {"InnoDB", testing_support::Engine::InnoDB, "skipped", 0, 3},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.description);
+        SCOPED_TRACE(c.what);
         dropTenantDatabases(admin);
-        for (const char* name : {"t1", "t2"})
-            createTenant(admin, name, CalendarTable::WithKey);
-        c.refuse(admin);
-        const std::size_t total = listed();
+        createTenant(admin, "cervenec",
+                     testing_support::CalendarShape{.table = CalendarTable::WithoutKey, .engine = c.engine, .refusesJuly = true});
 
-        const CliResult result = runCli({"--host", "127.0.0.1"});
-        admin.exec("SET GLOBAL read_only = OFF");
+        const CliResult result = runCli({"--host", "127.0.0.1", "--format", "json"});
 
-        EXPECT_EQ(result.exitStatus, 3);
-        EXPECT_EQ(result.err, (std::vector<std::string>{
-                                  "calendar-import-cli: na serveru 127.0.0.1 nebylo nic zapsáno: všechny databáze "
-                                  "příkaz odmítly",
-                                  summary({.listed = total, .skipped = total})}));
-        EXPECT_TRUE(calendarRows(admin, "t1").empty());
+        EXPECT_EQ(result.exitStatus, c.status);
+        EXPECT_EQ(countStartingWith(result.out,
+                                    std::string(R"({"type":"database","server":"127.0.0.1","database":"cervenec","outcome":")") +
+                                        c.outcome + R"(","error":{"number":1644,)"),
+                  1u)
+            << ::testing::PrintToString(result.out);
+        EXPECT_EQ(calendarRows(admin, "cervenec").size(), c.rowsLeft);
     }
+}
+
+// A read-only server is found by the probe that goes with the connect: not one statement
+// is written to it, and it has a status of its own.
+TEST_F(CliWithServer, AReadOnlyServerIsNeverWrittenAndEndsWithFive)
+{
+    dropTenantDatabases(admin);
+    createTenant(admin, "t1", CalendarTable::WithKey);
+    admin.exec("SET GLOBAL read_only = ON");
+    GeneralLog log;
+
+    const CliResult result = runCli({"--host", "127.0.0.1", "--format", "json"});
+    admin.exec("SET GLOBAL read_only = OFF");
+
+    EXPECT_EQ(result.exitStatus, 5);
+    EXPECT_EQ(result.err, (std::vector<std::string>{
+                              "calendar-import-cli: server 127.0.0.1 je jen pro čtení (read_only), nic se na něj "
+                              "nezapisuje"}));
+    ASSERT_EQ(result.out.size(), 2u) << "the server's summary and the total, no database";
+    EXPECT_NE(result.out[0].find(R"("end":"read-only")"), std::string::npos) << result.out[0];
+    EXPECT_TRUE(calendarRows(admin, "t1").empty());
+    for (const std::string& query : log.queriesBy("quorvel"))
+        EXPECT_FALSE(query.starts_with("INSERT")) << query;
 }
 
 TEST_F(CliWithServer, AStopSignalEndsAfterTheStatementInFlightWithTheSummary)

@@ -245,8 +245,10 @@ cli::ServerResult serverResult(update::RunOutcome outcome, bool dryRun = false)
 }
 
 // The statuses as the manual gives them: 0 done (rows written or already there), 1 no
-// connection, 2 list unreadable or connection lost, 3 nothing written; with several
-// servers the worst of theirs in the order 2, 1, 3, 0, whichever server it comes from.
+// connection, 2 list unreadable or connection lost, 3 nothing written, 4 another run
+// updates the server, 5 never written (a replica, a read-only server, a Galera node that
+// takes no writes); with several servers the worst of theirs in the order 2, 1, 4, 3, 5,
+// 0, whichever server it comes from.
 TEST(CliStatus, SeveralServersEndWithTheWorstOfTheirOutcomes)
 {
     using update::RunEnd;
@@ -257,6 +259,11 @@ TEST(CliStatus, SeveralServersEndWithTheWorstOfTheirOutcomes)
     const cli::ServerResult refusedAll = serverResult(outcomeOf(RunEnd::Completed, {{DatabaseOutcome::Skipped, 2}}));
     const cli::ServerResult dryRun = serverResult(outcomeOf(RunEnd::Completed, {{DatabaseOutcome::DryRun, 2}}), true);
     const cli::ServerResult sameServer = serverResult(outcomeOf(RunEnd::SameServer, {}));
+    const cli::ServerResult sameCluster = serverResult(outcomeOf(RunEnd::SameCluster, {}));
+    const cli::ServerResult anotherRun = serverResult(outcomeOf(RunEnd::AnotherRun, {}));
+    const cli::ServerResult replica = serverResult(outcomeOf(RunEnd::Replica, {}));
+    const cli::ServerResult readOnly = serverResult(outcomeOf(RunEnd::ReadOnly, {}));
+    const cli::ServerResult nodeNotWritable = serverResult(outcomeOf(RunEnd::NodeNotWritable, {}));
     const cli::ServerResult unreachable = serverResult(outcomeOf(RunEnd::NoConnection, {}));
     const cli::ServerResult listUnreadable = serverResult(outcomeOf(RunEnd::ListUnreadable, {}));
     const cli::ServerResult lost = serverResult(outcomeOf(
@@ -272,6 +279,13 @@ TEST(CliStatus, SeveralServersEndWithTheWorstOfTheirOutcomes)
         {"rows already there", {hadRows}, 0},
         {"a dry run sends nothing and is done", {dryRun}, 0},
         {"a second address of a server updated through the first", {wrote, sameServer}, 0},
+        {"a second node of a cluster updated through the first", {wrote, sameCluster}, 0},
+        {"a replica beside its primary", {wrote, replica}, 5},
+        {"a read-only server", {readOnly}, 5},
+        {"a Galera node that takes no writes", {nodeNotWritable, sameCluster}, 5},
+        {"nothing written outweighs a server never written", {replica, refusedAll}, 3},
+        {"another run outweighs nothing written", {refusedAll, anotherRun, replica, wrote}, 4},
+        {"no connection outweighs another run", {anotherRun, unreachable}, 1},
         {"every database refused", {refusedAll}, 3},
         {"one of two servers wrote nothing", {wrote, refusedAll}, 3},
         {"no connection outweighs nothing written", {refusedAll, unreachable, wrote}, 1},

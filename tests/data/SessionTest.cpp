@@ -442,7 +442,7 @@ TEST_F(Session, TellsWhoTheServerIsWhicheverAddressReachedIt)
         update::assignSessionSettings(dm.conMain, c.host);
         dm.conMain.connect();
         EXPECT_EQ(dm.conMain.peerAddress(), c.peer);
-        const std::string identity = update::readProbe(dm.conMain).identity;
+        const std::string identity = update::readProbe(dm.conMain, update::newCommandLockName()).identity;
         EXPECT_NE(identity.find(admin.scalar("SELECT @@datadir")), std::string::npos) << identity;
         if (first) {
             EXPECT_EQ(identity, *first);

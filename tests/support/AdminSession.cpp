@@ -243,4 +243,11 @@ void serverCommand(const std::string& command, const std::string& options)
         throw std::runtime_error("failed: " + line);
 }
 
+void awaitNoRunOn(AdminSession& admin)
+{
+    // The server's own wait: it hands the lock over the moment the holder ends.
+    if (admin.scalar("SELECT GET_LOCK('calendar-import', 60) + RELEASE_LOCK('calendar-import')") != "2")
+        throw std::runtime_error("a run still holds the server after a minute");
+}
+
 }  // namespace testing_support

@@ -44,6 +44,10 @@ std::string identifier(std::string_view name);
 // `text` as a string literal (quotes and backslashes escaped).
 std::string literal(std::string_view text);
 
+// Waits until no session holds the run lock that every run of the program takes on its
+// server: a session that a run closed lets it go only once the server has ended it.
+void awaitNoRunOn(AdminSession& admin);
+
 // The databases the server keeps for itself; everything else is a tenant.
 bool isSystemDatabase(std::string_view name);
 

@@ -40,6 +40,7 @@ public:
         case DatabaseOutcome::Updated: names = &updated; break;
         case DatabaseOutcome::AlreadyThere: names = &alreadyThere; break;
         case DatabaseOutcome::Skipped: names = &skipped; break;
+        case DatabaseOutcome::PossiblyPartlyWritten: names = &possiblyPartlyWritten; break;
         case DatabaseOutcome::ListedAgain: names = &listedAgain; break;
         case DatabaseOutcome::Unknown: names = &unknown; break;
         case DatabaseOutcome::NotReached: names = &notReached; break;
@@ -54,6 +55,7 @@ public:
     std::vector<std::string> updated;
     std::vector<std::string> alreadyThere;
     std::vector<std::string> skipped;
+    std::vector<std::string> possiblyPartlyWritten;
     std::vector<std::string> listedAgain;
     std::vector<std::string> unknown;
     std::vector<std::string> notReached;

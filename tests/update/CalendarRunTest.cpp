@@ -3,9 +3,11 @@
 #include "data/ClientLibrary.h"
 #include "data/uDM.h"
 #include "platform/CodePage.h"
+#include "tests/support/AccountSession.h"
 #include "tests/support/AdminSession.h"
 #include "tests/support/CuttingProxy.h"
 #include "tests/support/GeneralLog.h"
+#include "tests/support/ProbeMarks.h"
 #include "tests/support/RecordingWindow.h"
 #include "ui/uMain.h"
 #include "update/CalendarUpdate.h"
@@ -73,10 +75,12 @@ TEST_F(CalendarRun, WritesTheRowsIntoEveryTenantAndSendsExactlyTheStatements)
     EXPECT_EQ(calendarRows(admin, "firma_b"), expectedCalendarRows());
     EXPECT_EQ(observer.updated, (std::vector<std::string>{"firma_a", "firma_b"}));
 
-    std::vector<std::string> expectedQueries = {"SET CHARACTER SET cp1250", "SHOW DATABASES"};
+    // The probe, with the command's own lock, goes with the connect, before the list.
+    std::vector<std::string> expectedQueries = {"SET CHARACTER SET cp1250", kProbeMark, "SHOW DATABASES",
+                                                std::string(update::kNonTransactionalTables)};
     for (const std::string& name : listed)
         expectedQueries.push_back(expectedStatement(name));
-    EXPECT_EQ(log.queriesBy("quorvel"), expectedQueries);
+    EXPECT_EQ(probesMarked(log.queriesBy("quorvel")), expectedQueries);
     for (const char* system : {"information_schema", "mysql", "performance_schema", "sys"})
         EXPECT_TRUE(contains(observer.skipped, system)) << system << " is listed and its statement fails";
 }
@@ -90,6 +94,30 @@ TEST_F(CalendarRun, StartButtonConnectsRunsAndEndsWithTheNotice)
 
     EXPECT_EQ(window.events, (std::vector<std::string>{kConnecting, kDone, "end"}));
     EXPECT_EQ(calendarRows(admin, "firma_a"), expectedCalendarRows());
+}
+
+// Another run, of the console program or of a second window, holds the server: the window
+// says so in its notice and writes nothing; once that run has ended, a press updates it.
+TEST_F(CalendarRun, AnotherRunOnTheServerLeavesItAloneWithItsNotice)
+{
+    createTenant(admin, "bez_klice", CalendarTable::WithoutKey);
+    {
+        AccountSession otherRun("127.0.0.1");
+        ASSERT_EQ(otherRun.query("SELECT GET_LOCK('calendar-import', 0)").rows.at(0).at(0), "1");
+        TDM dm;
+        RecordingWindow window("127.0.0.1");
+        pressStart(dm, window);
+
+        EXPECT_EQ(window.events,
+                  (std::vector<std::string>{kConnecting, "notice CHYBA: " + std::string(update::kNoticeAnotherRun), "end"}));
+        EXPECT_TRUE(calendarRows(admin, "bez_klice").empty());
+    }
+    awaitNoRunOn(admin);
+    TDM dm;
+    RecordingWindow window("127.0.0.1");
+    pressStart(dm, window);
+    EXPECT_EQ(window.events, (std::vector<std::string>{kConnecting, kDone, "end"}));
+    EXPECT_EQ(calendarRows(admin, "bez_klice"), expectedCalendarRows());
 }
 
 TEST_F(CalendarRun, ServerWithOnlyItsOwnDatabasesStillFinishes)
@@ -110,6 +138,8 @@ TEST_F(CalendarRun, SecondRunIsRefusedByAKeyAndDoublesRowsWithout)
         RecordingWindow window("localhost");
         pressStart(dm, window);
         EXPECT_EQ(window.events.back(), "end");
+        dm.conMain.disconnect();
+        awaitNoRunOn(admin);
     }
 
     EXPECT_EQ(calendarRows(admin, "s_klicem"), expectedCalendarRows());
@@ -133,6 +163,8 @@ TEST_F(CalendarRun, RowsAlreadyThereAreCountedApartFromOtherRefusals)
         EXPECT_GT(first.count(DatabaseOutcome::Skipped), 1u) << "the server's own databases and bez_kalendare refuse";
         EXPECT_EQ(first.count(DatabaseOutcome::AlreadyThere), 0u);
     }
+    // Each run is a run of its own: the next one starts once the server let the last go.
+    awaitNoRunOn(admin);
     struct Case {
         const char* what;
         std::size_t depth;
@@ -147,6 +179,8 @@ TEST_F(CalendarRun, RowsAlreadyThereAreCountedApartFromOtherRefusals)
         TDM dm;
         RecordingObserver observer;
         const update::RunOutcome again = update::runCalendarUpdate(dm, "localhost", observer, options);
+        dm.conMain.disconnect();
+        awaitNoRunOn(admin);
         EXPECT_EQ(again.end, update::RunEnd::Completed);
         EXPECT_EQ(again.count(DatabaseOutcome::Updated), 0u);
         EXPECT_EQ(again.count(DatabaseOutcome::AlreadyThere), 1u) << "s_klicem alone holds the rows";
