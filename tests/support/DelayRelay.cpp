@@ -97,6 +97,7 @@ DelayRelay::~DelayRelay()
 void DelayRelay::acceptSessions()
 {
     for (int client = listener_.next(); client >= 0; client = listener_.next()) {
+        latestSessionAt_ = std::chrono::steady_clock::now().time_since_epoch().count();
         const std::string& upstream = upstreams_[sessionCount_++ % upstreams_.size()];
         sessions_.emplace_back([this, client, upstream] { relaySession(client, upstream); });
     }

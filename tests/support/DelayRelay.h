@@ -5,6 +5,7 @@
 
 #include "tests/support/LoopbackListener.h"
 
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <string>
@@ -29,6 +30,12 @@ public:
 
     // False when it could not listen.
     bool listening() const { return listener_.listening(); }
+    // When the latest session was accepted: where a program's own work on the network
+    // begins, whatever its start took before (a Wine process, say).
+    std::chrono::steady_clock::time_point latestSessionAt() const
+    {
+        return std::chrono::steady_clock::time_point(std::chrono::steady_clock::duration(latestSessionAt_.load()));
+    }
 
 private:
     void acceptSessions();
@@ -37,6 +44,7 @@ private:
     std::string address_;
     std::vector<std::string> upstreams_;
     std::size_t sessionCount_ = 0;
+    std::atomic<std::chrono::steady_clock::rep> latestSessionAt_{0};
     unsigned short upstreamPort_;
     std::chrono::microseconds delay_;
     std::string stallAt_;
