@@ -5,6 +5,7 @@
 #include "app/cli/ConsoleTexts.h"
 #include "app/cli/OptionTable.h"
 #include "app/cli/Terminal.h"
+#include "data/Trim.h"
 
 #include <CLI/CLI.hpp>
 
@@ -189,9 +190,7 @@ std::vector<std::string> hostsInFile(std::string_view text)
         // address: an empty one would reach the local server.
         if (!hasVisibleCharacter(line))
             continue;
-        const std::size_t first = line.find_first_not_of(kBlanks);
-        line = line.substr(first, line.find_last_not_of(kBlanks) - first + 1);
-        hosts.emplace_back(line);
+        hosts.emplace_back(data::trimmed(line, kBlanks));
     }
     return hosts;
 }
