@@ -77,7 +77,7 @@ void TextReport::finished(const ServerResult& result)
         diagnostic(fill(texts::kSameServer, {texts::kProgramName, server, terminal_.escaped(outcome.sameServerAs)}));
         break;
     case update::RunEnd::SameCluster:
-        diagnostic(fill(texts::kSameCluster, {texts::kProgramName, server, terminal_.verbatim(outcome.sameServerAs)}));
+        diagnostic(fill(texts::kSameCluster, {texts::kProgramName, server, terminal_.escaped(outcome.sameServerAs)}));
         break;
     case update::RunEnd::AnotherRun:
         diagnostic(outcome.otherRunConnection
@@ -87,7 +87,7 @@ void TextReport::finished(const ServerResult& result)
     case update::RunEnd::Replica: diagnostic(fill(texts::kReplica, {texts::kProgramName, server})); break;
     case update::RunEnd::ReadOnly: diagnostic(fill(texts::kReadOnly, {texts::kProgramName, server})); break;
     case update::RunEnd::NodeNotWritable:
-        diagnostic(fill(texts::kNodeNotWritable, {texts::kProgramName, server, terminal_.verbatim(outcome.nodeState)}));
+        diagnostic(fill(texts::kNodeNotWritable, {texts::kProgramName, server, terminal_.escaped(outcome.nodeState)}));
         break;
     case update::RunEnd::Completed:
         if (result.dryRun)
