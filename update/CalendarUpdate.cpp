@@ -2,6 +2,7 @@
 // itself, the list, the statements over every session.
 #include "update/CalendarUpdate.h"
 
+#include "data/Connection.h"
 #include "data/uDM.h"
 #include "update/CalendarStatement.h"
 #include "update/FurtherSessions.h"
@@ -10,6 +11,7 @@
 #include "update/SessionSettings.h"
 #include "update/SessionWorker.h"
 
+#include <memory>
 #include <set>
 
 namespace update {
@@ -114,9 +116,8 @@ void readNonTransactional(TDM& dm, RunTally& tally)
 // Ends the run early when the server may not be written by this run, or the list cannot
 // be read; otherwise opens the queue with the list.
 std::optional<RunOutcome> readOpening(TDM& dm, const RunOptions& options, FurtherSessions* further,
-                                      NameQueue& queue, RunTally& tally)
+                                      NameQueue& queue, RunTally& tally, ServerProbe& probe)
 {
-    ServerProbe probe;
     // Learning who the server is counts as part of reading its list.
     try {
         probe = readProbe(dm.conMain, options.commandLock);
@@ -139,6 +140,42 @@ std::optional<RunOutcome> readOpening(TDM& dm, const RunOptions& options, Furthe
     readNonTransactional(dm, tally);
     queue.open(std::move(names));
     return std::nullopt;
+}
+
+// A session to `host` that may go on with the run of a lost node of `clusterUuid`; none
+// when it cannot be opened or is no such node.
+std::unique_ptr<data::Connection> takeOverSession(const data::Connection& lost, const std::string& host,
+                                                  const std::string& clusterUuid, const RunOptions& options)
+{
+    auto session = std::make_unique<data::Connection>(lost.settings);
+    session->settings.HostName = host;
+    try {
+        session->connect(std::vector<std::string>{takeOverStatement(options.commandLock, clusterUuid)});
+        if (session->connected() && readTakeOver(*session, options.commandLock, clusterUuid))
+            return session;
+    } catch (const data::Error&) {
+        // Not a node to go on with; the next may be.
+    }
+    return nullptr;
+}
+
+// After a lost session to a node of a Galera cluster: the names never sent go on through
+// another listed node of that cluster, one after another while sessions are lost and
+// names are left. Only names never handed out are sent: those that were under way stay
+// unknown.
+void continueOnAnotherNode(const data::Connection& lost, const std::string& clusterUuid, const RunOptions& options,
+                           NameQueue& queue, RunTally& tally)
+{
+    for (const std::string& host : options.takeOverHosts) {
+        if (!tally.lost() || queue.interrupted() || !queue.namesLeft())
+            return;
+        std::unique_ptr<data::Connection> session = takeOverSession(lost, host, clusterUuid, options);
+        if (!session)
+            continue;
+        tally.takenOverBy(host);
+        queue.reopen();
+        SessionWorker(*session, options.depth, queue, tally).run();
+    }
 }
 
 }  // namespace
@@ -167,19 +204,22 @@ RunOutcome updateEveryDatabase(TDM& dm, RunObserver& observer, const RunOptions&
         return endedEarly(RunEnd::NoConnection, Failure{std::nullopt, "No session is open"});
     RunTally tally(observer);
     NameQueue queue(options.stop, tally);
+    ServerProbe probe;
     {
         // Set off before the first session reads its list, so that their logins overlap
         // with it; each waits for the list, and is ended without a name when none comes.
         std::optional<FurtherSessions> further;
         if (options.sessions > 1 && !options.dryRun)
             further.emplace(firstSession(dm.conMain, options), options.sessions - 1, options.depth, queue, tally);
-        if (std::optional<RunOutcome> early = readOpening(dm, options, further ? &*further : nullptr, queue, tally))
+        if (std::optional<RunOutcome> early = readOpening(dm, options, further ? &*further : nullptr, queue, tally, probe))
             return std::move(*early);
         if (options.dryRun)
             showStatements(queue, tally);
         else
             SessionWorker(dm.conMain, options.depth, queue, tally).run();
     }
+    if (!options.dryRun && !probe.clusterUuid.empty())
+        continueOnAnotherNode(dm.conMain, probe.clusterUuid, options, queue, tally);
     // Every session has ended: what none of them took was not reached.
     for (const std::string& name : queue.untaken())
         tally.database({name, DatabaseOutcome::NotReached, nullptr, {}});

@@ -144,4 +144,47 @@ std::optional<std::uint64_t> readProof(data::Connection& session, std::string_vi
     return number(result.column(0));
 }
 
+namespace {
+
+// A cluster's uuid as a server gives it: hexadecimal digits and dashes, nothing to quote.
+bool plainUuid(std::string_view uuid)
+{
+    if (uuid.empty())
+        return false;
+    for (const char c : uuid) {
+        if (!std::isxdigit(static_cast<unsigned char>(c)) && c != '-')
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string takeOverStatement(std::string_view commandLock, std::string_view clusterUuid)
+{
+    const std::string run = quoted(kRunLockName);
+    const std::string fit = "(" + globalValue("GLOBAL_STATUS", "WSREP_CLUSTER_STATE_UUID") + "=" +
+                            quoted(plainUuid(clusterUuid) ? clusterUuid : "-") + " AND " +
+                            globalValue("GLOBAL_STATUS", "WSREP_CLUSTER_STATUS") + "='Primary' AND " +
+                            globalValue("GLOBAL_STATUS", "WSREP_READY") + "='ON' AND @@read_only=0 AND IFNULL(" +
+                            globalValue("GLOBAL_STATUS", "SLAVE_RUNNING") + ",'OFF')<>'ON' AND IFNULL(" +
+                            globalValue("GLOBAL_STATUS", "SLAVES_RUNNING") + ",0)=0)";
+    return "SELECT IFNULL(" + fit + ",0), IF(IFNULL(" + fit + ",0), GET_LOCK(" + run + ",0), 0), IS_USED_LOCK(" + run +
+           "), IS_USED_LOCK(" + quoted(commandLock) + ")";
+}
+
+bool readTakeOver(data::Connection& session, std::string_view commandLock, std::string_view clusterUuid)
+{
+    session.sendQuery(takeOverStatement(commandLock, clusterUuid));
+    data::StoredResult result = session.storeResult();
+    if (!result.fetchRow())
+        throw data::ProgramError("Server neřekl, zda může převzít běh");
+    if (!isOne(result.column(0)) || !plainUuid(clusterUuid))
+        return false;
+    if (isOne(result.column(1)))
+        return true;
+    const std::optional<std::uint64_t> runHolder = number(result.column(2));
+    return runHolder && runHolder == number(result.column(3));
+}
+
 }  // namespace update

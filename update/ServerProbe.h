@@ -80,4 +80,17 @@ std::string proofStatement(std::string_view commandLock);
 // reached the server. Throws data::Error as the session does.
 std::optional<std::uint64_t> readProof(data::Connection& session, std::string_view commandLock);
 
+// A session to another node, asked whether it may take over a run whose node was lost:
+// it may when it is a node of `clusterUuid` that takes writes now (Primary, ready, not
+// read_only, not replicating) and the run lock there is this command's, taken now by this
+// session or held already by the session of this command that holds the command's lock
+// (a run of this command that found the node's cluster updated through another node).
+// The run lock is asked for only on such a node, so a server of another kind never sees
+// this command's locks. The command's lock is not taken.
+std::string takeOverStatement(std::string_view commandLock, std::string_view clusterUuid);
+
+// The answer to takeOverStatement: whether the session may go on with the run. Throws
+// data::Error as the session does.
+bool readTakeOver(data::Connection& session, std::string_view commandLock, std::string_view clusterUuid);
+
 }  // namespace update
