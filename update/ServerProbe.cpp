@@ -27,6 +27,7 @@ enum ProbeColumn : std::size_t {
     kClusterStatus,
     kWsrepReady,
     kIdentity,
+    kIncomingAddresses,
 };
 
 std::string quoted(std::string_view text)
@@ -97,7 +98,8 @@ std::string probeStatement(std::string_view commandLock)
            globalValue("GLOBAL_STATUS", "SLAVES_RUNNING") + ", " +
            globalValue("GLOBAL_STATUS", "WSREP_CLUSTER_STATE_UUID") + ", " +
            globalValue("GLOBAL_STATUS", "WSREP_CLUSTER_STATUS") + ", " + globalValue("GLOBAL_STATUS", "WSREP_READY") +
-           ", CONCAT_WS(':', @@hostname, @@port, @@datadir)";
+           ", CONCAT_WS(':', @@hostname, @@port, @@datadir), " +
+           globalValue("GLOBAL_STATUS", "WSREP_INCOMING_ADDRESSES");
 }
 
 ServerProbe readProbe(data::Connection& session, std::string_view commandLock)
@@ -126,6 +128,7 @@ ServerProbe readProbe(data::Connection& session, std::string_view commandLock)
         const std::optional<std::string> ready = result.column(kWsrepReady);
         probe.clusterNodeWritable = equalsIgnoringCase(status, "Primary") && equalsIgnoringCase(ready, "ON");
         probe.clusterNodeState = status.value_or("") + ", wsrep_ready " + ready.value_or("");
+        probe.clusterAddresses = result.column(kIncomingAddresses).value_or("");
     }
     return probe;
 }
@@ -159,6 +162,12 @@ bool plainUuid(std::string_view uuid)
 }
 
 }  // namespace
+
+std::string clusterLockStatement()
+{
+    const std::string lock = quoted(kClusterLockName);
+    return "SELECT GET_LOCK(" + lock + ",0), IS_USED_LOCK(" + lock + ")";
+}
 
 std::string takeOverStatement(std::string_view commandLock, std::string_view clusterUuid)
 {

@@ -27,6 +27,10 @@ class Connection;
 namespace update {
 
 inline constexpr std::string_view kRunLockName = "calendar-import";
+// The lock a run writing through any node of a Galera cluster holds on the cluster's first
+// node (clusterLockStatement): named locks belong to one node, so the run lock alone would
+// let two runs through two nodes both write.
+inline constexpr std::string_view kClusterLockName = "calendar-import cluster";
 
 struct ServerProbe {
     // The server's own account of who it is (its host name, port and data folder) as one
@@ -53,6 +57,9 @@ struct ServerProbe {
     bool clusterNodeWritable = false;
     // The node's state as the server says it (wsrep_cluster_status/wsrep_ready).
     std::string clusterNodeState;
+    // The cluster's nodes as this node lists them (wsrep_incoming_addresses), "host:port"
+    // each, in the node's order.
+    std::string clusterAddresses;
 };
 
 // A new name for a command's own lock, different from every other command's: 64 random
@@ -92,5 +99,9 @@ std::string takeOverStatement(std::string_view commandLock, std::string_view clu
 // The answer to takeOverStatement: whether the session may go on with the run. Throws
 // data::Error as the session does.
 bool readTakeOver(data::Connection& session, std::string_view commandLock, std::string_view clusterUuid);
+
+// Takes the cluster lock on the node a session reached: its columns are 1 when taken and
+// the holder's connection id.
+std::string clusterLockStatement();
 
 }  // namespace update

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <future>
 #include <string>
 #include <vector>
 
@@ -155,6 +156,63 @@ TEST_F(FleetRunGalera, ALostNodeLeavesTheNamesNotYetSentToAnotherNodeOfTheCluste
                 EXPECT_TRUE(rows == 0 || rows == 12) << rows;
             else
                 EXPECT_EQ(rows, 12u);
+        }
+    }
+}
+
+// Two runs started together, each through another node of one cluster: a named lock belongs
+// to one node, yet only one run writes; the other ends as another run. Relays in front of
+// the nodes make each run slow enough that they overlap.
+TEST_F(FleetRunGalera, TwoRunsThroughTwoNodesOfOneClusterNeverBothWrite)
+{
+    constexpr std::size_t kTenants = 20;
+    std::vector<std::string> tenants;
+    {
+        AdminSession root(node(0).socket);
+        for (std::size_t i = 0; i < kTenants; ++i) {
+            tenants.push_back("soubeh_" + std::to_string(100 + i));
+            testing_support::createTenant(root, tenants.back(), CalendarTable::WithoutKey);
+        }
+        AdminSession last(node(1).socket);
+        ASSERT_TRUE(topology::eventually(
+            [&] { return last.rows("SHOW DATABASES LIKE '" + tenants.back() + "'").size() == 1; }));
+    }
+    const std::vector<std::pair<std::string, std::string>> relays = {{"127.0.0.34", node(0).address},
+                                                                     {"127.0.0.35", node(1).address}};
+    for (const bool secondFirst : {false, true}) {
+        SCOPED_TRACE(secondFirst ? "the run through node2 starts first" : "the run through node1 starts first");
+        {
+            AdminSession root(node(0).socket);
+            for (const std::string& tenant : tenants)
+                root.exec("DELETE FROM `" + tenant + "`.`calendar`");
+        }
+        DelayRelay toFirst(relays[0].first, relays[0].second, std::chrono::milliseconds(20));
+        DelayRelay toSecond(relays[1].first, relays[1].second, std::chrono::milliseconds(20));
+        ASSERT_TRUE(toFirst.listening() && toSecond.listening());
+        const auto run = [](const std::string& host) {
+            return runCli({"--host", host, "--batch", "1", "--format", "json"});
+        };
+        const std::string& earlier = relays[secondFirst ? 1 : 0].first;
+        const std::string& later = relays[secondFirst ? 0 : 1].first;
+        std::future<CliResult> one = std::async(std::launch::async, run, earlier);
+        std::future<CliResult> other = std::async(std::launch::async, run, later);
+        const std::vector<CliResult> results = {one.get(), other.get()};
+
+        std::vector<int> statuses;
+        for (const CliResult& result : results)
+            statuses.push_back(result.exitStatus);
+        std::sort(statuses.begin(), statuses.end());
+        EXPECT_EQ(statuses, (std::vector<int>{0, 4})) << ::testing::PrintToString(results[0].out)
+                                                      << ::testing::PrintToString(results[1].out);
+        for (const CliResult& result : results) {
+            if (result.exitStatus == 4)
+                EXPECT_EQ(linesWith(result.out, R"("end":"another-run")"), 1u) << ::testing::PrintToString(result.out);
+        }
+        AdminSession root(node(2).socket);
+        root.exec("SET SESSION wsrep_sync_wait = 1");
+        for (const std::string& tenant : tenants) {
+            SCOPED_TRACE(tenant);
+            EXPECT_EQ(rowCount(root, tenant), 12u);
         }
     }
 }
