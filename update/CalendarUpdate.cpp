@@ -2,6 +2,7 @@
 // itself, the list, the statements over every session.
 #include "update/CalendarUpdate.h"
 
+#include "data/Connection.h"
 #include "data/uDM.h"
 #include "update/CalendarStatement.h"
 #include "update/FurtherSessions.h"
@@ -10,6 +11,10 @@
 #include "update/SessionSettings.h"
 #include "update/SessionWorker.h"
 
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <memory>
 #include <set>
 
 namespace update {
@@ -91,6 +96,70 @@ std::optional<RunOutcome> refusedServer(const ServerProbe& probe, const RunOptio
     return std::nullopt;
 }
 
+// The cluster's nodes as "host:port", sorted: every node of one cluster lists the same.
+std::vector<std::pair<std::string, std::int32_t>> sortedNodes(const std::string& addresses)
+{
+    std::vector<std::pair<std::string, std::int32_t>> nodes;
+    std::size_t start = 0;
+    while (start < addresses.size()) {
+        std::size_t end = addresses.find(',', start);
+        if (end == std::string::npos)
+            end = addresses.size();
+        const std::string node = addresses.substr(start, end - start);
+        const std::size_t colon = node.rfind(':');
+        if (colon != std::string::npos && colon > 0) {
+            std::int32_t port = 0;
+            const auto [at, error] = std::from_chars(node.data() + colon + 1, node.data() + node.size(), port);
+            if (error == std::errc() && at == node.data() + node.size())
+                nodes.emplace_back(node.substr(0, colon), port);
+        }
+        start = end + 1;
+    }
+    std::sort(nodes.begin(), nodes.end());
+    return nodes;
+}
+
+// Two runs through two nodes of one cluster must not both write, and a node's named lock
+// is its own: so each run that writes through a Galera node also takes the cluster lock
+// on the first node, in sorted order of the nodes the cluster lists, that it can reach,
+// and holds it until the run ends. Every run then asks the same node, and the second one
+// finds the lock held: another run. A run that reaches none of the listed nodes goes on
+// with its node's run lock alone. `held` keeps the session that holds the lock.
+std::optional<RunOutcome> claimCluster(const data::Connection& first, const ServerProbe& probe,
+                                       std::unique_ptr<data::Connection>& held)
+{
+    for (const auto& [host, port] : sortedNodes(probe.clusterAddresses)) {
+        auto session = std::make_unique<data::Connection>(first.settings);
+        session->settings.HostName = host;
+        session->settings.Port = port;
+        std::optional<std::string> taken;
+        std::optional<std::string> holder;
+        try {
+            session->connect(std::vector<std::string>{clusterLockStatement()});
+            if (!session->connected())
+                continue;
+            session->sendQuery(clusterLockStatement());
+            data::StoredResult result = session->storeResult();
+            if (!result.fetchRow())
+                continue;
+            taken = result.column(0);
+            holder = result.column(1);
+        } catch (const data::Error&) {
+            continue;
+        }
+        if (taken == "1") {
+            held = std::move(session);
+            return std::nullopt;
+        }
+        RunOutcome outcome = endedAs(RunEnd::AnotherRun);
+        std::uint64_t id = 0;
+        if (holder && std::from_chars(holder->data(), holder->data() + holder->size(), id).ec == std::errc())
+            outcome.otherRunConnection = id;
+        return outcome;
+    }
+    return std::nullopt;
+}
+
 // Which tenants keep rows without transactions; unknown when the server would not say,
 // and then every refusal by a row may have left some.
 void readNonTransactional(TDM& dm, RunTally& tally)
@@ -114,9 +183,9 @@ void readNonTransactional(TDM& dm, RunTally& tally)
 // Ends the run early when the server may not be written by this run, or the list cannot
 // be read; otherwise opens the queue with the list.
 std::optional<RunOutcome> readOpening(TDM& dm, const RunOptions& options, FurtherSessions* further,
-                                      NameQueue& queue, RunTally& tally)
+                                      NameQueue& queue, RunTally& tally, ServerProbe& probe,
+                                      std::unique_ptr<data::Connection>& clusterLock)
 {
-    ServerProbe probe;
     // Learning who the server is counts as part of reading its list.
     try {
         probe = readProbe(dm.conMain, options.commandLock);
@@ -125,6 +194,10 @@ std::optional<RunOutcome> readOpening(TDM& dm, const RunOptions& options, Furthe
     }
     if (std::optional<RunOutcome> refused = refusedServer(probe, options))
         return refused;
+    if (!probe.clusterUuid.empty() && !options.dryRun) {
+        if (std::optional<RunOutcome> other = claimCluster(dm.conMain, probe, clusterLock))
+            return other;
+    }
     if (further)
         further->firstServerIs(probe);
     std::vector<std::string> names;
@@ -139,6 +212,42 @@ std::optional<RunOutcome> readOpening(TDM& dm, const RunOptions& options, Furthe
     readNonTransactional(dm, tally);
     queue.open(std::move(names));
     return std::nullopt;
+}
+
+// A session to `host` that may go on with the run of a lost node of `clusterUuid`; none
+// when it cannot be opened or is no such node.
+std::unique_ptr<data::Connection> takeOverSession(const data::Connection& lost, const std::string& host,
+                                                  const std::string& clusterUuid, const RunOptions& options)
+{
+    auto session = std::make_unique<data::Connection>(lost.settings);
+    session->settings.HostName = host;
+    try {
+        session->connect(std::vector<std::string>{takeOverStatement(options.commandLock, clusterUuid)});
+        if (session->connected() && readTakeOver(*session, options.commandLock, clusterUuid))
+            return session;
+    } catch (const data::Error&) {
+        // Not a node to go on with; the next may be.
+    }
+    return nullptr;
+}
+
+// After a lost session to a node of a Galera cluster: the names never sent go on through
+// another listed node of that cluster, one after another while sessions are lost and
+// names are left. Only names never handed out are sent: those that were under way stay
+// unknown.
+void continueOnAnotherNode(const data::Connection& lost, const std::string& clusterUuid, const RunOptions& options,
+                           NameQueue& queue, RunTally& tally)
+{
+    for (const std::string& host : options.takeOverHosts) {
+        if (!tally.lost() || queue.interrupted() || !queue.namesLeft())
+            return;
+        std::unique_ptr<data::Connection> session = takeOverSession(lost, host, clusterUuid, options);
+        if (!session)
+            continue;
+        tally.takenOverBy(host);
+        queue.reopen();
+        SessionWorker(*session, options.depth, queue, tally).run();
+    }
 }
 
 }  // namespace
@@ -167,19 +276,24 @@ RunOutcome updateEveryDatabase(TDM& dm, RunObserver& observer, const RunOptions&
         return endedEarly(RunEnd::NoConnection, Failure{std::nullopt, "No session is open"});
     RunTally tally(observer);
     NameQueue queue(options.stop, tally);
+    ServerProbe probe;
+    // Held until the run ends (claimCluster).
+    std::unique_ptr<data::Connection> clusterLock;
     {
         // Set off before the first session reads its list, so that their logins overlap
         // with it; each waits for the list, and is ended without a name when none comes.
         std::optional<FurtherSessions> further;
         if (options.sessions > 1 && !options.dryRun)
             further.emplace(firstSession(dm.conMain, options), options.sessions - 1, options.depth, queue, tally);
-        if (std::optional<RunOutcome> early = readOpening(dm, options, further ? &*further : nullptr, queue, tally))
+        if (std::optional<RunOutcome> early = readOpening(dm, options, further ? &*further : nullptr, queue, tally, probe, clusterLock))
             return std::move(*early);
         if (options.dryRun)
             showStatements(queue, tally);
         else
             SessionWorker(dm.conMain, options.depth, queue, tally).run();
     }
+    if (!options.dryRun && !probe.clusterUuid.empty())
+        continueOnAnotherNode(dm.conMain, probe.clusterUuid, options, queue, tally);
     // Every session has ended: what none of them took was not reached.
     for (const std::string& name : queue.untaken())
         tally.database({name, DatabaseOutcome::NotReached, nullptr, {}});

@@ -69,6 +69,12 @@ struct RunOptions {
     // address. Without it a server that this command reached already ends as SameServer
     // with no address, and every cluster node is a target of its own.
     std::function<ServerClaim(const ServerProbe& probe)> claimServer;
+    // Other addresses this command was given. When a session to a Galera node is lost, the
+    // names not yet sent go on over one session to the first of these that is a node of
+    // the same cluster taking writes, with the run lock there this command's
+    // (takeOverStatement); the statements that were under way stay unknown and are never
+    // sent again. Empty: a lost session ends the run.
+    std::vector<std::string> takeOverHosts;
 };
 
 // What a run sends with its connect, in order: the probe, then the list.

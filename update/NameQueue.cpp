@@ -46,6 +46,12 @@ void NameQueue::close()
     listArrived_.notify_all();
 }
 
+void NameQueue::reopen()
+{
+    const std::lock_guard<std::mutex> guard(lock_);
+    closed_ = interrupted_ || !opened_;
+}
+
 std::optional<std::string> NameQueue::take()
 {
     std::unique_lock<std::mutex> guard(lock_);
@@ -84,6 +90,12 @@ std::vector<std::string> NameQueue::untaken() const
 {
     const std::lock_guard<std::mutex> guard(lock_);
     return {names_.begin() + static_cast<std::ptrdiff_t>(next_), names_.end()};
+}
+
+bool NameQueue::namesLeft() const
+{
+    const std::lock_guard<std::mutex> guard(lock_);
+    return opened_ && next_ < names_.size();
 }
 
 }  // namespace update

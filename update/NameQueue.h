@@ -28,6 +28,9 @@ public:
     // No name is handed out after this: a session was lost, and the list after the
     // databases in flight stays untouched.
     void close();
+    // Hands out the names after those already taken again, over a session that took over
+    // from a lost one. Does nothing once a stop ended the hand-out.
+    void reopen();
     // The list will not come (the run ended before it): sessions waiting for it take no
     // name. Does nothing once the list is there.
     void noList();
@@ -42,6 +45,8 @@ public:
     bool interrupted() const;
     // The names never handed out nor told as listed again, in list order.
     std::vector<std::string> untaken() const;
+    // Whether names are left that were never handed out.
+    bool namesLeft() const;
 
 private:
     bool stopSeen() const { return stop_ && stop_->load(); }

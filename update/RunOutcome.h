@@ -61,6 +61,9 @@ struct RunOutcome {
     std::optional<std::uint64_t> otherRunConnection;
     // For RunEnd::NodeNotWritable: the node's state as it said it.
     std::string nodeState;
+    // For RunEnd::SessionLost: the address of another node of the same Galera cluster that
+    // went on with the names not yet sent (RunOptions::takeOverHosts); empty when none did.
+    std::string takenOverBy;
 
     std::size_t count(DatabaseOutcome outcome) const noexcept { return counts[static_cast<std::size_t>(outcome)]; }
 };

@@ -54,6 +54,18 @@ void RunTally::sessionNotOpened(const Failure& why)
     observer_.sessionNotOpened(why);
 }
 
+bool RunTally::lost() const
+{
+    const std::lock_guard<std::mutex> guard(lock_);
+    return lost_;
+}
+
+void RunTally::takenOverBy(std::string address)
+{
+    const std::lock_guard<std::mutex> guard(lock_);
+    outcome_.takenOverBy = std::move(address);
+}
+
 RunOutcome RunTally::outcome(bool interrupted) const
 {
     const std::lock_guard<std::mutex> guard(lock_);

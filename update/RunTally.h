@@ -29,6 +29,10 @@ public:
     // run's failure stays the first lost session's; a later loss only adds its databases.
     void sessionLost(const std::deque<std::string>& inFlight, const Failure& why);
     void sessionNotOpened(const Failure& why);
+    // Whether a session was lost.
+    bool lost() const;
+    // The node that went on with the run after a session was lost (RunOutcome::takenOverBy).
+    void takenOverBy(std::string address);
 
     // The run's outcome once every session has ended: lost when a session was, else
     // interrupted when the stop left names undone, else completed.

@@ -27,6 +27,7 @@ enum ProbeColumn : std::size_t {
     kClusterStatus,
     kWsrepReady,
     kIdentity,
+    kIncomingAddresses,
 };
 
 std::string quoted(std::string_view text)
@@ -97,7 +98,8 @@ std::string probeStatement(std::string_view commandLock)
            globalValue("GLOBAL_STATUS", "SLAVES_RUNNING") + ", " +
            globalValue("GLOBAL_STATUS", "WSREP_CLUSTER_STATE_UUID") + ", " +
            globalValue("GLOBAL_STATUS", "WSREP_CLUSTER_STATUS") + ", " + globalValue("GLOBAL_STATUS", "WSREP_READY") +
-           ", CONCAT_WS(':', @@hostname, @@port, @@datadir)";
+           ", CONCAT_WS(':', @@hostname, @@port, @@datadir), " +
+           globalValue("GLOBAL_STATUS", "WSREP_INCOMING_ADDRESSES");
 }
 
 ServerProbe readProbe(data::Connection& session, std::string_view commandLock)
@@ -126,6 +128,7 @@ ServerProbe readProbe(data::Connection& session, std::string_view commandLock)
         const std::optional<std::string> ready = result.column(kWsrepReady);
         probe.clusterNodeWritable = equalsIgnoringCase(status, "Primary") && equalsIgnoringCase(ready, "ON");
         probe.clusterNodeState = status.value_or("") + ", wsrep_ready " + ready.value_or("");
+        probe.clusterAddresses = result.column(kIncomingAddresses).value_or("");
     }
     return probe;
 }
@@ -142,6 +145,55 @@ std::optional<std::uint64_t> readProof(data::Connection& session, std::string_vi
     if (!result.fetchRow())
         throw data::ProgramError("Server neřekl, kdo drží zámek");
     return number(result.column(0));
+}
+
+namespace {
+
+// A cluster's uuid as a server gives it: hexadecimal digits and dashes, nothing to quote.
+bool plainUuid(std::string_view uuid)
+{
+    if (uuid.empty())
+        return false;
+    for (const char c : uuid) {
+        if (!std::isxdigit(static_cast<unsigned char>(c)) && c != '-')
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string clusterLockStatement()
+{
+    const std::string lock = quoted(kClusterLockName);
+    return "SELECT GET_LOCK(" + lock + ",0), IS_USED_LOCK(" + lock + ")";
+}
+
+std::string takeOverStatement(std::string_view commandLock, std::string_view clusterUuid)
+{
+    const std::string run = quoted(kRunLockName);
+    const std::string fit = "(" + globalValue("GLOBAL_STATUS", "WSREP_CLUSTER_STATE_UUID") + "=" +
+                            quoted(plainUuid(clusterUuid) ? clusterUuid : "-") + " AND " +
+                            globalValue("GLOBAL_STATUS", "WSREP_CLUSTER_STATUS") + "='Primary' AND " +
+                            globalValue("GLOBAL_STATUS", "WSREP_READY") + "='ON' AND @@read_only=0 AND IFNULL(" +
+                            globalValue("GLOBAL_STATUS", "SLAVE_RUNNING") + ",'OFF')<>'ON' AND IFNULL(" +
+                            globalValue("GLOBAL_STATUS", "SLAVES_RUNNING") + ",0)=0)";
+    return "SELECT IFNULL(" + fit + ",0), IF(IFNULL(" + fit + ",0), GET_LOCK(" + run + ",0), 0), IS_USED_LOCK(" + run +
+           "), IS_USED_LOCK(" + quoted(commandLock) + ")";
+}
+
+bool readTakeOver(data::Connection& session, std::string_view commandLock, std::string_view clusterUuid)
+{
+    session.sendQuery(takeOverStatement(commandLock, clusterUuid));
+    data::StoredResult result = session.storeResult();
+    if (!result.fetchRow())
+        throw data::ProgramError("Server neřekl, zda může převzít běh");
+    if (!isOne(result.column(0)) || !plainUuid(clusterUuid))
+        return false;
+    if (isOne(result.column(1)))
+        return true;
+    const std::optional<std::uint64_t> runHolder = number(result.column(2));
+    return runHolder && runHolder == number(result.column(3));
 }
 
 }  // namespace update

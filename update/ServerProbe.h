@@ -27,6 +27,10 @@ class Connection;
 namespace update {
 
 inline constexpr std::string_view kRunLockName = "calendar-import";
+// The lock a run writing through any node of a Galera cluster holds on the cluster's first
+// node (clusterLockStatement): named locks belong to one node, so the run lock alone would
+// let two runs through two nodes both write.
+inline constexpr std::string_view kClusterLockName = "calendar-import cluster";
 
 struct ServerProbe {
     // The server's own account of who it is (its host name, port and data folder) as one
@@ -53,6 +57,9 @@ struct ServerProbe {
     bool clusterNodeWritable = false;
     // The node's state as the server says it (wsrep_cluster_status/wsrep_ready).
     std::string clusterNodeState;
+    // The cluster's nodes as this node lists them (wsrep_incoming_addresses), "host:port"
+    // each, in the node's order.
+    std::string clusterAddresses;
 };
 
 // A new name for a command's own lock, different from every other command's: 64 random
@@ -79,5 +86,22 @@ std::string proofStatement(std::string_view commandLock);
 // The answer to proofStatement: the holder's id; none when no session of this command
 // reached the server. Throws data::Error as the session does.
 std::optional<std::uint64_t> readProof(data::Connection& session, std::string_view commandLock);
+
+// A session to another node, asked whether it may take over a run whose node was lost:
+// it may when it is a node of `clusterUuid` that takes writes now (Primary, ready, not
+// read_only, not replicating) and the run lock there is this command's, taken now by this
+// session or held already by the session of this command that holds the command's lock
+// (a run of this command that found the node's cluster updated through another node).
+// The run lock is asked for only on such a node, so a server of another kind never sees
+// this command's locks. The command's lock is not taken.
+std::string takeOverStatement(std::string_view commandLock, std::string_view clusterUuid);
+
+// The answer to takeOverStatement: whether the session may go on with the run. Throws
+// data::Error as the session does.
+bool readTakeOver(data::Connection& session, std::string_view commandLock, std::string_view clusterUuid);
+
+// Takes the cluster lock on the node a session reached: its columns are 1 when taken and
+// the holder's connection id.
+std::string clusterLockStatement();
 
 }  // namespace update

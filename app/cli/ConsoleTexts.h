@@ -54,6 +54,7 @@ inline constexpr char kListFailed[] = "%1: seznam databází serveru %2 nešel n
 inline constexpr char kSessionLost[] = "%1: spojení se serverem %2 se přerušilo: %3";
 inline constexpr char kNothingWritten[] = "%1: na serveru %2 nebylo nic zapsáno: všechny databáze příkaz odmítly";
 inline constexpr char kSameServer[] = "%1: server %2 je tentýž server jako %3, podruhé se neaktualizuje";
+inline constexpr char kTakenOver[] = "%1: databáze serveru %2, na které se ještě nedostalo, převzal uzel %3 téhož clusteru Galera";
 inline constexpr char kSameCluster[] = "%1: server %2 je uzel téhož clusteru Galera jako %3, podruhé se neaktualizuje";
 // The other run's connection id on that server.
 inline constexpr char kAnotherRun[] = "%1: server %2 právě aktualizuje jiný běh programu (jeho spojení %3), nic se nezapisuje";

@@ -80,6 +80,8 @@ void JsonReport::summary(const ServerResult& result, int exitStatus)
         .number("exitStatus", static_cast<std::uint64_t>(exitStatus));
     if (outcome.failure)
         object.raw("error", errorJson(*outcome.failure));
+    if (!outcome.takenOverBy.empty())
+        object.text("takenOverBy", outcome.takenOverBy);
     if (outcome.end == update::RunEnd::SameServer)
         object.text("sameServerAs", outcome.sameServerAs);
     if (outcome.end == update::RunEnd::SameCluster)

@@ -88,8 +88,19 @@ private:
     std::vector<std::unique_ptr<TDM>> held_;
 };
 
-ServerResult updateServer(const Terminal& terminal, ConsoleOutput& output, const std::string& host,
-                          bool prefixLines, const RunSettings& settings, const std::string& commandLock,
+// The command's other addresses, in the order given: where a lost Galera node's run may go on.
+std::vector<std::string> otherHosts(const std::vector<std::string>& hosts, const std::string& host)
+{
+    std::vector<std::string> others;
+    for (const std::string& other : hosts) {
+        if (other != host)
+            others.push_back(other);
+    }
+    return others;
+}
+
+ServerResult updateServer(const Terminal& terminal, ConsoleOutput& output, const std::vector<std::string>& hosts,
+                          const std::string& host, bool prefixLines, const RunSettings& settings, const std::string& commandLock,
                           ReachedServers& reached, HeldSessions& held)
 {
     ConsoleReport report(terminal, output, settings.format, host, prefixLines);
@@ -120,6 +131,7 @@ ServerResult updateServer(const Terminal& terminal, ConsoleOutput& output, const
     // sends exactly what the window's run sends.
     options.identifyServer = prefixLines || settings.sessions > 1;
     options.commandLock = commandLock;
+    options.takeOverHosts = otherHosts(hosts, host);
     options.claimServer = [&](const update::ServerProbe& probe) { return reached.claim(probe, host); };
     try {
         result.outcome = update::runCalendarUpdate(*dm, host, report, options);
@@ -159,7 +171,7 @@ std::vector<ServerResult> updateServers(const Terminal& terminal, ConsoleOutput&
     const auto work = [&]() noexcept {
         for (std::size_t i = nextHost++; i < hosts.size(); i = nextHost++) {
             try {
-                results[i] = updateServer(terminal, output, hosts[i], prefixLines, settings, commandLock, reached, held);
+                results[i] = updateServer(terminal, output, hosts, hosts[i], prefixLines, settings, commandLock, reached, held);
             } catch (const std::exception& error) {
                 results[i].outcome = update::failedInItself(error);
             }

@@ -71,7 +71,11 @@ void TextReport::finished(const ServerResult& result)
         diagnostic(fill(texts::kConnectFailed, {texts::kProgramName, server, why}));
         break;
     case update::RunEnd::ListUnreadable: diagnostic(fill(texts::kListFailed, {texts::kProgramName, server, why})); break;
-    case update::RunEnd::SessionLost: diagnostic(fill(texts::kSessionLost, {texts::kProgramName, server, why})); break;
+    case update::RunEnd::SessionLost:
+        diagnostic(fill(texts::kSessionLost, {texts::kProgramName, server, why}));
+        if (!outcome.takenOverBy.empty())
+            diagnostic(fill(texts::kTakenOver, {texts::kProgramName, server, terminal_.escaped(outcome.takenOverBy)}));
+        break;
     case update::RunEnd::Interrupted: diagnostic(fill(texts::kInterrupted, {texts::kProgramName, server})); break;
     case update::RunEnd::SameServer:
         diagnostic(fill(texts::kSameServer, {texts::kProgramName, server, terminal_.escaped(outcome.sameServerAs)}));
