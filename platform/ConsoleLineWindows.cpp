@@ -4,6 +4,7 @@
 // sequence's characters (Wine's, some older replacements), which is found by writing the
 // sequence once where it erases nothing and seeing whether the cursor moved.
 #include "platform/ConsoleLine.h"
+#include "platform/WindowsConsole.h"
 
 #include <io.h>
 #include <windows.h>
@@ -11,16 +12,6 @@
 namespace platform {
 
 namespace {
-
-HANDLE consoleOf(std::FILE* stream)
-{
-    const intptr_t osHandle = _get_osfhandle(_fileno(stream));
-    if (osHandle == -1 || osHandle == -2)
-        return nullptr;
-    const HANDLE handle = reinterpret_cast<HANDLE>(osHandle);
-    DWORD mode = 0;
-    return GetConsoleMode(handle, &mode) ? handle : nullptr;
-}
 
 // Writes "erase to the line's end" at the cursor, where nothing follows it yet; true when
 // the console acted on it. Characters it showed instead are blanked again at once.

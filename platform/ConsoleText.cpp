@@ -3,6 +3,7 @@
 
 #if defined(_WIN32)
 #include "platform/CodePage.h"
+#include "platform/WindowsConsole.h"
 
 #include <io.h>
 #include <windows.h>
@@ -20,19 +21,6 @@ bool writeBytes(std::FILE* stream, std::string_view bytes)
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size();
     return std::fflush(stream) == 0 && written;
 }
-
-#if defined(_WIN32)
-// The console behind `stream`, or nullptr for a file, a pipe or no handle at all.
-HANDLE consoleOf(std::FILE* stream)
-{
-    const intptr_t osHandle = _get_osfhandle(_fileno(stream));
-    if (osHandle == -1 || osHandle == -2)
-        return nullptr;
-    const HANDLE handle = reinterpret_cast<HANDLE>(osHandle);
-    DWORD mode = 0;
-    return GetConsoleMode(handle, &mode) ? handle : nullptr;
-}
-#endif
 
 }  // namespace
 
@@ -63,5 +51,17 @@ bool writeText(std::FILE* stream, std::string_view utf8)
     return writeBytes(stream, utf8);
 #endif
 }
+
+#if defined(_WIN32)
+HANDLE consoleOf(std::FILE* stream)
+{
+    const intptr_t osHandle = _get_osfhandle(_fileno(stream));
+    if (osHandle == -1 || osHandle == -2)
+        return nullptr;
+    const HANDLE handle = reinterpret_cast<HANDLE>(osHandle);
+    DWORD mode = 0;
+    return GetConsoleMode(handle, &mode) ? handle : nullptr;
+}
+#endif
 
 }  // namespace platform

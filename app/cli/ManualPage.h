@@ -8,7 +8,7 @@
 
 namespace cli {
 
-// `page` (roff) with each of its marker lines replaced by the part it names:
+// `page` (roff) with each of its marker lines replaced by the section it names:
 //   .\" %SYNOPSIS%      the synopsis, every option
 //   .\" %OPTIONS%       an entry per option, with its limits and default
 //   .\" %EXIT STATUS%   the order over several servers and an entry per status
