@@ -160,7 +160,7 @@ TEST_F(EndToEnd, AServerThatNeverGreetsIsAFailedConnectAfterTheConnectLimit)
     EXPECT_EQ(x.visibleWindows("Import").size(), 1) << "the failure does not end the program";
 }
 
-// On a machine without the client library the start-up run is silent, as for any failed
+// On a machine whose client library cannot be loaded the start-up run is silent, as for any failed
 // connect, and the start button's "CHYBA" notice follows (its words, which name the
 // library and where it was looked for, are checked in the window's own tests: Qt lets no
 // tool read them from outside on Linux).
@@ -172,6 +172,7 @@ TEST_F(EndToEnd, WithoutTheClientLibraryTheWindowAppearsAndTheStartButtonFails)
     ASSERT_TRUE(program.waitForStarted(kPatienceMs));
 
     const QString window = x.waitForWindow("Import");
+    ASSERT_FALSE(window.isEmpty()) << programReport();
     EXPECT_TRUE(x.visibleWindows("CHYBA").isEmpty());
     x.keys(window, {"Return"});
     const QString failure = x.waitForWindow("CHYBA");

@@ -48,6 +48,17 @@ protected:
         std::ofstream(file, std::ios::binary | std::ios::trunc) << "[DATABASE]\r\nIP=" << address << "\r\n";
     }
 
+    // What the program has said and how it stands, for a failure that needs a reason.
+    std::string programReport()
+    {
+        program.waitForFinished(1000);  // QProcess learns of an end and reads output only here
+        std::string report = program.state() == QProcess::NotRunning
+                                 ? "the program ended with " + std::to_string(program.exitCode())
+                                 : std::string("the program is running");
+        return report + "; it wrote: " + program.readAllStandardError().toStdString() +
+               program.readAllStandardOutput().toStdString();
+    }
+
     void expectEndedNormally()
     {
         ASSERT_TRUE(program.waitForFinished(kPatienceMs)) << "the program did not end";
