@@ -2,6 +2,7 @@
 // through root's sessions and the script.
 #include "tests/topology/Fleet.h"
 
+#include "tests/support/AccountSession.h"
 #include "tests/support/ChildProcess.h"
 
 #include <fstream>
@@ -186,6 +187,19 @@ bool eventually(const std::function<bool()>& condition, std::chrono::millisecond
             return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
+}
+
+bool grantedOnEveryNode(const Fleet& galera, std::string_view database)
+{
+    for (const FleetServer& node : galera.servers()) {
+        const bool seen = eventually([&] {
+            testing_support::AccountSession account(node.address);
+            return account.query("SHOW DATABASES LIKE " + testing_support::literal(database)).rows.size() == 1;
+        });
+        if (!seen)
+            return false;
+    }
+    return true;
 }
 
 std::string statusOf(AdminSession& root, std::string_view variable)

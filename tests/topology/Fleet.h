@@ -67,6 +67,10 @@ std::string statusOf(testing_support::AdminSession& root, std::string_view varia
 // join again; restore() also does the latter.
 void isolate(const FleetServer& node);
 void rejoin(const FleetServer& node);
+// Until the program's account sees `database` on every node of `galera`: its grant, the
+// last step of a tenant made on one node, has been applied on each (a node applies what
+// another committed a moment later). False when some node did not within the bound.
+bool grantedOnEveryNode(const Fleet& galera, std::string_view database);
 
 // --- replication
 // The replica's replication as SHOW SLAVE STATUS tells root.

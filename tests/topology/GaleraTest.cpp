@@ -94,6 +94,7 @@ TEST_F(Galera, EveryNodeTellsOneClusterAndReadsARowWrittenOnAnother)
 
     AdminSession first(node(0).socket);
     testing_support::createTenant(first, "t", CalendarTable::WithoutKey);
+    ASSERT_TRUE(topology::grantedOnEveryNode(fleet(), "t"));
     AccountSession account(node(1).address);
     const Answer written = account.query(testing_support::expectedStatement("t"));
     ASSERT_TRUE(written.ok()) << written.text;
@@ -124,10 +125,7 @@ TEST_F(Galera, ANodeCutOffKeepsTheClusterUuidButRefusesToWrite)
     const std::string uuid = clusterUuid();
     AdminSession first(node(0).socket);
     testing_support::createTenant(first, "t", CalendarTable::WithKey);
-    ASSERT_TRUE(topology::eventually([&] {
-        AccountSession account(node(2).address);
-        return account.query("SHOW DATABASES LIKE 't'").rows.size() == 1;
-    }));
+    ASSERT_TRUE(topology::grantedOnEveryNode(fleet(), "t"));
 
     topology::isolate(node(2));
     AccountSession account(node(2).address);
