@@ -7,6 +7,7 @@
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -24,6 +25,8 @@ public:
     // Screenshots go into `screenshotDir`.
     explicit XServer(QString screenshotDir) : screenshotDir_(std::move(screenshotDir))
     {
+        if (!sessionFolder_.isValid())
+            throw std::runtime_error("no folder for the session");
         process_.start("Xvfb", {"-displayfd", "1", "-screen", "0", "800x600x24", "-nolisten", "tcp"});
         if (!process_.waitForStarted(kPatienceMs))
             throw std::runtime_error("Xvfb did not start");
@@ -41,10 +44,16 @@ public:
         process_.waitForFinished(kPatienceMs);
     }
 
+    // The environment of a login session on this display. Its runtime and temporary
+    // folders are its own, as a real session's are: what a program keeps per session
+    // there (its one-instance lock, its meeting place) never meets that of another test
+    // suite's X server, which in another network namespace may have the same number.
     QProcessEnvironment environment() const
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("DISPLAY", display_);
+        environment.insert("XDG_RUNTIME_DIR", sessionFolder_.path());
+        environment.insert("TMPDIR", sessionFolder_.path());
         environment.remove("QT_QPA_PLATFORM");
         return environment;
     }
@@ -137,6 +146,7 @@ private:
     QString screenshotDir_;
     QProcess process_;
     QString display_;
+    QTemporaryDir sessionFolder_;  // created closed to others, as a runtime folder must be
 };
 
 }  // namespace testing_support
