@@ -8,7 +8,9 @@
 #include "data/PeerAddress.h"
 #include "data/SessionOptions.h"
 #include "platform/CodePage.h"
+#include "platform/ReceiveBuffer.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 
@@ -76,6 +78,7 @@ void Connection::connect(std::span<const std::string> thenSend, const std::funct
     if (stillWanted && !stillWanted())
         return;
     handle_ = std::move(session);
+    mostStatementsInFlight_ = statementsTheBufferHolds();
     try {
         sendOpeningFlight(thenSend, loggedIn);
     } catch (...) {
@@ -186,6 +189,18 @@ std::string Connection::peerAddress() const
     if (!handle_)
         return {};
     return peerAddressOf(api().get_socket(handle_.get()));
+}
+
+std::size_t Connection::statementsTheBufferHolds() const
+{
+    const std::size_t wanted = settings.StatementsInFlightWanted == 0
+                                   ? kMostStatementsInFlight
+                                   : std::min(settings.StatementsInFlightWanted, kMostStatementsInFlight);
+    const auto socket = static_cast<std::uintptr_t>(api().get_socket(handle_.get()));
+    const std::optional<std::size_t> bytes = platform::enlargeReceiveBuffer(socket, wanted * kLongestAnswerBytes);
+    if (!bytes)
+        return kStatementsInFlightUntold;
+    return std::clamp<std::size_t>(*bytes / kLongestAnswerBytes, 1, kMostStatementsInFlight);
 }
 
 void Connection::write(std::string_view statement)

@@ -3,6 +3,7 @@
 
 #include "data/ConnectionSettings.h"
 #include "data/DatabaseError.h"
+#include "data/Pipeline.h"
 
 #include <deque>
 #include <functional>
@@ -77,6 +78,10 @@ public:
     std::optional<DatabaseError> readAnswer();
     // Statements written whose answers have not been read.
     std::size_t answersWaiting() const noexcept { return waiting_.size(); }
+    // How many statements may wait for their answers at once without the server's answers
+    // filling this session's receive buffer (data::streamStatements): set at the connect
+    // from the buffer the system gave, kStatementsInFlightUntold where it does not tell.
+    std::size_t mostStatementsInFlight() const noexcept { return mostStatementsInFlight_; }
     // Reads every waiting answer and drops it; throws as readAnswer does.
     void dropWaitingAnswers();
 
@@ -93,6 +98,9 @@ private:
     Handle openSession();
     void sendOpeningFlight(std::span<const std::string> thenSend, const std::function<void()>& loggedIn);
     void writeBytes(const std::string& bytes);
+    // Asks for a receive buffer that holds the answers of the statements the settings want
+    // in flight; how many the buffer given holds.
+    std::size_t statementsTheBufferHolds() const;
     // The session's last error, thrown; a lost session is closed first.
     [[noreturn]] void raiseSessionError();
     const MysqlApi& api() const;
@@ -103,6 +111,7 @@ private:
     Handle handle_{nullptr, HandleCloser{nullptr}};
     // The statements written and not yet answered, oldest first, as sent (Windows-1250).
     std::deque<std::string> waiting_;
+    std::size_t mostStatementsInFlight_ = kStatementsInFlightUntold;
 };
 
 // A statement's complete result held on the client; walking it never talks to the server.

@@ -2,6 +2,7 @@
 // further session to the same server is opened with a copy.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -35,6 +36,11 @@ struct ConnectionSettings {
     // The client library's file names, tried in order on the first connect (and on every
     // later one until a file has loaded); empty: ClientLibrary::defaultNames().
     std::vector<std::string> LibraryNames;
+
+    // Statements a session would keep unanswered at most, which its TCP connection asks
+    // the system a receive buffer for (Connection::mostStatementsInFlight); 0: the most
+    // the program ever keeps (kMostStatementsInFlight).
+    std::size_t StatementsInFlightWanted = 0;
 };
 
 }  // namespace data

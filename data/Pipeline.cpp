@@ -9,7 +9,7 @@ namespace data {
 
 void streamStatements(Connection& connection, std::size_t depth, PipelineFeed& feed)
 {
-    const std::size_t window = std::clamp<std::size_t>(depth, 1, kMostStatementsInFlight);
+    const std::size_t window = std::clamp<std::size_t>(depth, 1, connection.mostStatementsInFlight());
     // Answers an earlier statement left waiting are not this feed's.
     connection.dropWaitingAnswers();
     bool fed = true;

@@ -12,14 +12,20 @@ namespace data {
 
 class Connection;
 
-// Statements written ahead of their answers, at most. The server writes each answer as it
-// goes; answers left unread wait in the sockets' buffers, and were those full, the server
-// would stop reading while the program still wrote, and neither would go on. The longest
-// answer to a statement without rows is an error (header, marker, number, state and at
-// most 512 bytes of text); this many of them fit in the 64 KiB that a connection's receive
-// buffer holds by default on the systems the program runs on (Linux 128 KiB, Windows
-// 64 KiB), before the server's own send buffer is counted.
-inline constexpr std::size_t kMostStatementsInFlight = 64 * 1024 / (4 + 1 + 2 + 6 + 512);
+// Statements written ahead of their answers. The server writes each answer as it goes;
+// answers left unread wait in the sockets' buffers, and were those full, the server would
+// stop reading while the program still wrote, and neither would go on. So a session keeps
+// no more statements unanswered than its receive buffer holds of the longest answer to a
+// statement without rows: an error (header, marker, number, state and at most 512 bytes
+// of text).
+inline constexpr std::size_t kLongestAnswerBytes = 4 + 1 + 2 + 6 + 512;
+// The most a session ever keeps unanswered (and the most `--batch` takes); a TCP session
+// asks the system for a receive buffer that holds this many (Connection).
+inline constexpr std::size_t kMostStatementsInFlight = 1000;
+// Where the system does not tell (a local socket, a pipe), the 64 KiB that a connection's
+// receive buffer holds by default on the systems the program runs on (Linux 128 KiB,
+// Windows 64 KiB) are counted on, before the server's own send buffer is.
+inline constexpr std::size_t kStatementsInFlightUntold = 64 * 1024 / kLongestAnswerBytes;
 
 // What a pipeline asks of the one who feeds it.
 class PipelineFeed {
@@ -34,7 +40,7 @@ public:
 };
 
 // Streams `feed`'s statements over `connection`'s open session, keeping up to `depth`
-// (at least 1, at most kMostStatementsInFlight) unanswered: a place freed by an answer is
+// (at least 1, at most the connection's mostStatementsInFlight()) unanswered: a place freed by an answer is
 // filled with the next statement before the following answer is read. Returns when the
 // feed has ended and every statement has its answer; a refusal stops nothing. Throws
 // DatabaseError when the session is lost (the connection is then closed): the statements

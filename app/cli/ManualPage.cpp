@@ -123,7 +123,8 @@ std::string exitStatuses()
 std::string roffText(std::string_view text)
 {
     const std::string filled =
-        replaced(replaced(std::string(text), "{most-in-flight}", std::to_string(data::kMostStatementsInFlight)),
+        replaced(replaced(replaced(std::string(text), "{most-in-flight}", std::to_string(data::kMostStatementsInFlight)),
+                          "{untold-in-flight}", std::to_string(data::kStatementsInFlightUntold)),
                  "{port}", std::to_string(update::kServerPort));
     std::string out;
     bool bold = false;

@@ -34,9 +34,9 @@ struct Option {
     unsigned low = 0;
     unsigned high = 0;
     // What it does: in Czech for --help, in English for the manual page (`text` in
-    // backquotes set in bold, <text> in italics; {most-in-flight} is the pipeline's
-    // limit, {port} the server's port). A number's limits and default, and a choice's
-    // default, are added to both.
+    // backquotes set in bold, <text> in italics; {most-in-flight} is the pipeline's limit,
+    // {untold-in-flight} its depth where the system does not tell, {port} the server's
+    // port). A number's limits and default, and a choice's default, are added to both.
     std::string_view czech = {};
     std::string_view english = {};
 };
@@ -99,13 +99,16 @@ inline constexpr Option kOptions[] = {
      .english = "Servers updated at the same time."},
     {.name = "--batch", .kind = OptionKind::Number, .valueCzech = "N", .valueEnglish = "n",
      .number = &RunSettings::batch, .byDefault = data::kMostStatementsInFlight, .low = 1, .high = 1000,
-     .czech = "až N příkazů odeslaných za sebou bez čekání na odpovědi, méně čekání na pomalé síti; každý je "
-              "dotaz sám za sebe; 1 čeká na odpověď ke každému",
+     .czech = "až N příkazů odeslaných za sebou bez čekání na odpovědi (nejvýš kolik odpovědí pojme spojení), "
+              "méně čekání na pomalé síti; každý je dotaz sám za sebe; 1 čeká na odpověď ke každému",
      .english = "Send up to <n> statements one after another without waiting for their answers, and read the "
                 "answers as they come. Each statement is a query of its own, exactly as without this option, "
                 "and gets its own answer: a statement the server refuses changes nothing for the others, and none "
-                "is sent twice. At most {most-in-flight} statements are unanswered at any time, so that neither "
-                "the program nor the server waits for the other to read. When the connection is lost, the "
+                "is sent twice. No more statements are unanswered at any time than the connection's receive buffer "
+                "holds answers for, so that neither the program nor the server waits for the other to read: over "
+                "TCP the program asks the system for room for {most-in-flight} (Linux gives at most its "
+                "net.core.rmem_max, by default room for 405), over a local socket it counts on "
+                "{untold-in-flight}. When the connection is lost, the "
                 "statements sent and not answered have an unknown outcome, and those not sent yet are not "
                 "reached. `--batch 1` waits for each answer before it sends the next statement."},
     {.name = "--sessions", .kind = OptionKind::Number, .valueCzech = "N", .valueEnglish = "n",

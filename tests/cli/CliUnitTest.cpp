@@ -428,7 +428,7 @@ TEST(CliOptions, ConventionalFormsAreRead)
     const cli::CommandLine none = parse({});
     EXPECT_GT(none.run.connectTimeout, 0u);
     EXPECT_GT(none.run.answerTimeout, 0u);
-    EXPECT_EQ(none.run.batch, 124u);
+    EXPECT_EQ(none.run.batch, 1000u);
     EXPECT_EQ(none.run.sessions, 1u);
     EXPECT_FALSE(none.run.tls);
 
