@@ -65,8 +65,7 @@ const MysqlApi& Connection::api() const
     return library_->api();
 }
 
-void Connection::connect(std::span<const std::string> thenSend, const std::function<bool()>& stillWanted,
-                         const std::function<void()>& loggedIn)
+void Connection::connect(std::span<const std::string> thenSend, const std::function<bool()>& stillWanted)
 {
     if (connected())
         return;
@@ -80,7 +79,7 @@ void Connection::connect(std::span<const std::string> thenSend, const std::funct
     handle_ = std::move(session);
     mostStatementsInFlight_ = statementsTheBufferHolds();
     try {
-        sendOpeningFlight(thenSend, loggedIn);
+        sendOpeningFlight(thenSend);
     } catch (...) {
         disconnect();
         throw;
@@ -131,15 +130,13 @@ Connection::Handle Connection::openSession()
 
 // Nothing the server says to the code page changes what follows it, so the statements
 // after it leave with it; a refused code page still fails the connect.
-void Connection::sendOpeningFlight(std::span<const std::string> thenSend, const std::function<void()>& loggedIn)
+void Connection::sendOpeningFlight(std::span<const std::string> thenSend)
 {
     const std::optional<std::string> codePage = codePageStatement(settings);
     if (codePage)
         write(*codePage);
     for (const std::string& statement : thenSend)
         write(statement);
-    if (loggedIn)
-        loggedIn();
     if (codePage) {
         if (std::optional<DatabaseError> refusal = readAnswer())
             throw *refusal;

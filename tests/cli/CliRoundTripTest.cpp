@@ -268,31 +268,6 @@ TEST_F(CliRoundTrips, WhenOneSessionIsLostTheOthersTakeNoFurtherName)
         << result.out[result.out.size() - 2];
 }
 
-// Further sessions log in while the first one waits for its first answer, not after it:
-// here that answer never comes (the road stalls at the first session's code page), and
-// still every session has logged in before the run gives up. A run that ends without a
-// list says only why the first session failed.
-TEST_F(CliRoundTrips, FurtherSessionsLogInBeforeTheFirstSessionsFirstAnswer)
-{
-    createTenant(admin, "t10", CalendarTable::WithKey);
-    DelayRelay relay(kRelayAddress, "127.0.0.1", std::chrono::milliseconds(0), "SET CHARACTER SET");
-    ASSERT_TRUE(relay.listening());
-    const GeneralLog log;
-
-    const CliResult result = runCli({"--host", kRelayAddress, "--sessions", "4", "--timeout", "2"});
-
-    const std::vector<LoggedCommand> commands = log.commandsSinceStart();
-    EXPECT_EQ(std::count_if(commands.begin(), commands.end(),
-                            [](const LoggedCommand& entry) {
-                                return entry.command == "Connect" && entry.argument.starts_with("quorvel@");
-                            }),
-              4);
-    EXPECT_EQ(result.exitStatus, 1);
-    ASSERT_EQ(result.err.size(), 1u) << "only why the first session failed";
-    EXPECT_TRUE(result.err[0].starts_with("calendar-import-cli: ")) << result.err[0];
-    EXPECT_TRUE(calendarRows(admin, "t10").empty());
-}
-
 TEST_F(CliRoundTrips, FurtherSessionsThatCannotBeOpenedLeaveTheirShareToTheOthers)
 {
     struct Case {
