@@ -59,6 +59,11 @@ private:
 bool eventually(const std::function<bool()>& condition,
                 std::chrono::milliseconds bound = std::chrono::seconds(60));
 
+// The rows of `tenant`'s calendar table, as root counts them on one server.
+std::size_t rowCount(testing_support::AdminSession& root, const std::string& tenant);
+// How many of `lines` (a program's output) hold `part`.
+std::size_t linesWith(const std::vector<std::string>& lines, const std::string& part);
+
 // A status variable as the server reports it to root ("" when it has none by that name).
 std::string statusOf(testing_support::AdminSession& root, std::string_view variable);
 

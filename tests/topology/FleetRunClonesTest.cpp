@@ -25,13 +25,10 @@ using testing_support::AdminSession;
 using testing_support::CalendarTable;
 using topology::Fleet;
 using topology::FleetServer;
+using topology::linesWith;
+using topology::rowCount;
 
 constexpr char kBalancer[] = "127.0.0.20";
-
-std::size_t rowCount(AdminSession& root, const std::string& tenant)
-{
-    return std::stoul(root.scalar("SELECT COUNT(*) FROM `" + tenant + "`.`calendar`"));
-}
 
 std::vector<std::string> tenantNames(std::size_t count)
 {
@@ -39,14 +36,6 @@ std::vector<std::string> tenantNames(std::size_t count)
     for (std::size_t i = 0; i < count; ++i)
         names.push_back("klon_" + std::to_string(i));
     return names;
-}
-
-std::size_t linesWith(const std::vector<std::string>& lines, const std::string& part)
-{
-    std::size_t count = 0;
-    for (const std::string& line : lines)
-        count += line.find(part) != std::string::npos ? 1 : 0;
-    return count;
 }
 
 class FleetRunClones : public ::testing::Test {

@@ -17,19 +17,8 @@ using testing_support::AdminSession;
 using testing_support::CalendarTable;
 using topology::Fleet;
 using topology::FleetServer;
-
-std::size_t rowCount(AdminSession& root, const std::string& tenant)
-{
-    return std::stoul(root.scalar("SELECT COUNT(*) FROM `" + tenant + "`.`calendar`"));
-}
-
-std::size_t linesWith(const std::vector<std::string>& lines, const std::string& part)
-{
-    std::size_t count = 0;
-    for (const std::string& line : lines)
-        count += line.find(part) != std::string::npos ? 1 : 0;
-    return count;
-}
+using topology::linesWith;
+using topology::rowCount;
 
 class FleetRunReplication : public ::testing::Test {
 protected:
