@@ -22,6 +22,7 @@ using testing_support::Engine;
 using testing_support::Rows;
 using topology::Fleet;
 using topology::FleetServer;
+using topology::rowCount;
 
 constexpr char kBalancer[] = "127.0.0.20";
 constexpr char kLock[] = "calendar-import";
@@ -29,11 +30,6 @@ constexpr char kLock[] = "calendar-import";
 std::string lockQuery(const char* function)
 {
     return std::string("SELECT ") + function + "('" + kLock + "'" + (std::string(function) == "GET_LOCK" ? ", 0)" : ")");
-}
-
-std::size_t calendarRowCount(AdminSession& root, const std::string& tenant)
-{
-    return std::stoul(root.scalar("SELECT COUNT(*) FROM `" + tenant + "`.`calendar`"));
 }
 
 class Clones : public ::testing::Test {
@@ -208,7 +204,7 @@ TEST_F(Clones, ARefusalLeavesRowsOnlyInATableThatIsNotTransactional)
         const Answer answer = account.query(testing_support::expectedStatement(c.name));
         EXPECT_EQ(answer.error, c.error) << answer.text;
         if (c.rowsLeft) {
-            EXPECT_EQ(calendarRowCount(root, c.name), *c.rowsLeft);
+            EXPECT_EQ(rowCount(root, c.name), *c.rowsLeft);
         }
     }
 
@@ -236,7 +232,7 @@ TEST_F(Clones, AReadOnlyServerAndATooLargePacketRefuseBeforeAnyRow)
         EXPECT_EQ(answer.error, 1290u) << answer.text;
     }
     root.exec("SET GLOBAL read_only = OFF");
-    EXPECT_EQ(calendarRowCount(root, "t"), 0u);
+    EXPECT_EQ(rowCount(root, "t"), 0u);
 
     // The server's bound is the larger of max_allowed_packet and net_buffer_length (16 KiB
     // unless set lower), neither below 1 KiB: a statement of the program, under 1 KiB,
@@ -258,7 +254,7 @@ TEST_F(Clones, AReadOnlyServerAndATooLargePacketRefuseBeforeAnyRow)
         EXPECT_TRUE(next == 2006 || next == 2013) << "the session must be gone: " << next;
     }
     root.exec("SET GLOBAL max_allowed_packet = " + allowed);
-    EXPECT_EQ(calendarRowCount(root, "t"), 0u);
+    EXPECT_EQ(rowCount(root, "t"), 0u);
 }
 
 }  // namespace

@@ -56,7 +56,7 @@ std::vector<std::string> sortedAddresses(const std::string& list)
 std::size_t calendarRowCount(const FleetServer& node, const std::string& tenant)
 {
     AdminSession root(node.socket);
-    return std::stoul(root.scalar("SELECT COUNT(*) FROM `" + tenant + "`.`calendar`"));
+    return topology::rowCount(root, tenant);
 }
 
 class Galera : public ::testing::Test {

@@ -14,11 +14,7 @@ using testing_support::CalendarTable;
 using testing_support::Rows;
 using topology::Fleet;
 using topology::FleetServer;
-
-std::size_t calendarRowCount(AdminSession& root, const std::string& tenant)
-{
-    return std::stoul(root.scalar("SELECT COUNT(*) FROM `" + tenant + "`.`calendar`"));
-}
+using topology::rowCount;
 
 // What the account reads of a server's replication without privileges.
 Rows replicationSeenByTheAccount(const FleetServer& server)
@@ -63,7 +59,7 @@ TEST_F(Replication, ARowOnThePrimaryArrivesOnTheReplicaWhichGoesOnReplicating)
     ASSERT_TRUE(written.ok()) << written.text;
 
     ASSERT_TRUE(topology::replicaCaughtUp(primary, replica));
-    EXPECT_EQ(calendarRowCount(replica, "t"), 12u);
+    EXPECT_EQ(rowCount(replica, "t"), 12u);
     EXPECT_EQ(testing_support::calendarRows(replica, "t"), testing_support::calendarRows(primary, "t"));
     const topology::ReplicaState state = topology::replicaState(replica);
     EXPECT_TRUE(state.running()) << state.lastSqlErrorText << state.lastIoErrorText;
@@ -124,8 +120,8 @@ TEST_F(Replication, WritingTheReplicaDuplicatesKeylessRowsAndStopsReplicationOnK
     }
     ASSERT_TRUE(topology::replicaCaughtUp(primary, replica));
 
-    EXPECT_EQ(calendarRowCount(primary, "keyless"), 12u);
-    EXPECT_EQ(calendarRowCount(replica, "keyless"), 24u);
+    EXPECT_EQ(rowCount(primary, "keyless"), 12u);
+    EXPECT_EQ(rowCount(replica, "keyless"), 24u);
     const topology::ReplicaState state = topology::replicaState(replica);
     EXPECT_TRUE(state.ioRunning);
     EXPECT_FALSE(state.sqlRunning);
