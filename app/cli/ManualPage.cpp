@@ -122,10 +122,14 @@ std::string exitStatuses()
 
 std::string roffText(std::string_view text)
 {
-    const std::string filled =
-        replaced(replaced(replaced(std::string(text), "{most-in-flight}", std::to_string(data::kMostStatementsInFlight)),
-                          "{untold-in-flight}", std::to_string(data::kStatementsInFlightUntold)),
-                 "{port}", std::to_string(update::kServerPort));
+    const std::pair<std::string_view, std::string> markers[] = {
+        {"{most-in-flight}", std::to_string(data::kMostStatementsInFlight)},
+        {"{untold-in-flight}", std::to_string(data::kStatementsInFlightUntold)},
+        {"{port}", std::to_string(update::kServerPort)},
+    };
+    std::string filled(text);
+    for (const auto& [marker, value] : markers)
+        filled = replaced(std::move(filled), marker, value);
     std::string out;
     bool bold = false;
     bool italic = false;
