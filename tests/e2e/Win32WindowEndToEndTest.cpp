@@ -47,9 +47,9 @@ constexpr int kNoticeQuietX = 10;
 constexpr int kNoticeQuietY = 30;
 
 // Accepts connections on the window program's port and never answers.
-constexpr char kStuckServer[] = "127.0.0.21";
+constexpr char kStuckServer[] = "127.0.0.14";
 // The test server behind a relay that holds every piece back 20 ms each way.
-constexpr char kFarServer[] = "127.0.0.22";
+constexpr char kFarServer[] = "127.0.0.15";
 
 // A file of this machine as a Windows program names it: drive Z: is the root.
 std::string windowsPath(const std::filesystem::path& path)

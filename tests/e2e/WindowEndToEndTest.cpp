@@ -25,7 +25,7 @@ namespace {
 using namespace testing_support;
 
 // Accepts connections on the window program's port and never answers.
-constexpr char kStuckServer[] = "127.0.0.20";
+constexpr char kStuckServer[] = "127.0.0.13";
 
 class EndToEnd : public WindowProgramTest {
 protected:

@@ -1,8 +1,8 @@
 // A one-session TCP relay with a cut-off, on plain POSIX sockets.
 #include "tests/support/CuttingProxy.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
+#include "tests/support/RelaySockets.h"
+
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -19,28 +19,8 @@ namespace {
 constexpr std::uint16_t kServerPort = 3306;
 constexpr char kServerAddress[] = "127.0.0.1";
 
-sockaddr_in endpoint(const std::string& address)
-{
-    sockaddr_in result{};
-    result.sin_family = AF_INET;
-    result.sin_port = htons(kServerPort);
-    inet_pton(AF_INET, address.c_str(), &result.sin_addr);
-    return result;
-}
-
 // A packet's header: three bytes of length, one of sequence.
 constexpr std::size_t kHeader = 4;
-
-bool writeAll(int socket, std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        const ssize_t written = write(socket, bytes.data(), bytes.size());
-        if (written <= 0)
-            return false;
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
 
 }  // namespace
 
@@ -83,9 +63,8 @@ void CuttingProxy::relay()
     const int client = listener_.next();
     if (client < 0)
         return;
-    const int server = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const sockaddr_in upstream = endpoint(kServerAddress);
-    if (connect(server, reinterpret_cast<const sockaddr*>(&upstream), sizeof upstream) == 0) {
+    const int server = connectTo(kServerAddress, kServerPort);
+    if (server >= 0) {
         std::array<char, 65536> buffer;
         pollfd fds[] = {{client, POLLIN, 0}, {server, POLLIN, 0}, {listener_.stopped(), POLLIN, 0}};
         while (poll(fds, 3, -1) > 0 && fds[2].revents == 0) {

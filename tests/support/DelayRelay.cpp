@@ -2,11 +2,9 @@
 // piece sent when its time has come (ppoll waits to the nanosecond).
 #include "tests/support/DelayRelay.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
+#include "tests/support/RelaySockets.h"
+
 #include <poll.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -23,22 +21,6 @@ using Clock = std::chrono::steady_clock;
 
 constexpr std::uint16_t kListenPort = 3306;
 
-sockaddr_in endpoint(const std::string& address, std::uint16_t port)
-{
-    sockaddr_in result{};
-    result.sin_family = AF_INET;
-    result.sin_port = htons(port);
-    inet_pton(AF_INET, address.c_str(), &result.sin_addr);
-    return result;
-}
-
-// Small pieces must leave at once, not when the kernel has gathered more.
-void sendAtOnce(int socket)
-{
-    const int yes = 1;
-    setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
-}
-
 struct Piece {
     Clock::time_point due;
     std::string bytes;
@@ -51,17 +33,6 @@ struct Direction {
     std::deque<Piece> waiting;
     bool open = true;
 };
-
-bool writeAll(int socket, std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        const ssize_t written = write(socket, bytes.data(), bytes.size());
-        if (written <= 0)
-            return false;
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
 
 }  // namespace
 
@@ -105,15 +76,12 @@ void DelayRelay::acceptSessions()
 
 void DelayRelay::relaySession(int client, const std::string& upstreamAddress)
 {
-    const int server = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const sockaddr_in upstream = endpoint(upstreamAddress, upstreamPort_);
-    if (connect(server, reinterpret_cast<const sockaddr*>(&upstream), sizeof upstream) != 0) {
-        close(server);
+    const int server = connectTo(upstreamAddress, upstreamPort_);
+    if (server < 0) {
         close(client);
         return;
     }
     sendAtOnce(client);
-    sendAtOnce(server);
     std::array<Direction, 2> directions = {Direction{client, server, {}}, Direction{server, client, {}}};
     bool stalled = false;
     std::array<char, 65536> buffer{};

@@ -1,11 +1,9 @@
 // The greeting and the authentication switch of the MySQL protocol, on plain POSIX sockets.
 #include "tests/support/FakeLoginServer.h"
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
+#include "tests/support/RelaySockets.h"
+
 #include <poll.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -94,11 +92,6 @@ bool readPacket(int client, std::uint8_t& sequence)
         }
     }
     return true;
-}
-
-bool writeAll(int client, const std::string& bytes)
-{
-    return write(client, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
 }
 
 }  // namespace

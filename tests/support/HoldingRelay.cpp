@@ -1,12 +1,10 @@
 // The holding relay on plain POSIX sockets: one thread, one session.
 #include "tests/support/HoldingRelay.h"
 
-#include <arpa/inet.h>
+#include "tests/support/RelaySockets.h"
+
 #include <fcntl.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
 #include <poll.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <array>
@@ -21,17 +19,6 @@ constexpr char kServerAddress[] = "127.0.0.1";
 // follows it.
 constexpr std::size_t kHeader = 4;
 constexpr unsigned char kQueryCommand = 0x03;
-
-bool writeAll(int socket, std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        const ssize_t written = write(socket, bytes.data(), bytes.size());
-        if (written <= 0)
-            return false;
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
 
 }  // namespace
 
@@ -118,16 +105,10 @@ void HoldingRelay::relay()
     const int client = listener_.next();
     if (client < 0)
         return;
-    const int server = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in upstream{};
-    upstream.sin_family = AF_INET;
-    upstream.sin_port = htons(kPort);
-    inet_pton(AF_INET, kServerAddress, &upstream.sin_addr);
-    const int yes = 1;
-    setsockopt(server, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
-    setsockopt(client, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
+    const int server = connectTo(kServerAddress, kPort);
+    sendAtOnce(client);
     std::string held;
-    if (connect(server, reinterpret_cast<const sockaddr*>(&upstream), sizeof upstream) == 0) {
+    if (server >= 0) {
         std::array<char, 65536> buffer{};
         pollfd fds[] = {{client, POLLIN, 0}, {server, POLLIN, 0}, {wake_[0], POLLIN, 0}, {listener_.stopped(), POLLIN, 0}};
         while (poll(fds, 4, -1) > 0 && fds[3].revents == 0) {

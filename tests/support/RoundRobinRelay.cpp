@@ -1,11 +1,9 @@
 // The round-robin balancer: one thread accepts, one thread per connection moves the bytes.
 #include "tests/support/RoundRobinRelay.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
+#include "tests/support/RelaySockets.h"
+
 #include <poll.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <array>
@@ -13,35 +11,6 @@
 namespace testing_support {
 
 namespace {
-
-int connectTo(const std::string& address, unsigned short port)
-{
-    const int server = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in endpoint{};
-    endpoint.sin_family = AF_INET;
-    endpoint.sin_port = htons(port);
-    inet_pton(AF_INET, address.c_str(), &endpoint.sin_addr);
-    if (connect(server, reinterpret_cast<const sockaddr*>(&endpoint), sizeof endpoint) != 0) {
-        close(server);
-        return -1;
-    }
-    // The protocol's small packets must leave at once, not when the kernel has gathered more.
-    const int yes = 1;
-    setsockopt(server, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
-    return server;
-}
-
-bool writeAll(int socket, const char* bytes, std::size_t size)
-{
-    while (size > 0) {
-        const ssize_t written = write(socket, bytes, size);
-        if (written <= 0)
-            return false;
-        bytes += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return true;
-}
 
 }  // namespace
 
@@ -88,8 +57,7 @@ void RoundRobinRelay::relay(int client, const std::string& backEnd)
         close(client);
         return;
     }
-    const int yes = 1;
-    setsockopt(client, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
+    sendAtOnce(client);
     std::array<char, 65536> buffer{};
     for (;;) {
         pollfd fds[] = {{client, POLLIN, 0}, {server, POLLIN, 0}, {listener_.stopped(), POLLIN, 0}};
@@ -98,7 +66,7 @@ void RoundRobinRelay::relay(int client, const std::string& backEnd)
         const int from = fds[0].revents != 0 ? client : server;
         const int to = from == client ? server : client;
         const ssize_t size = read(from, buffer.data(), buffer.size());
-        if (size <= 0 || !writeAll(to, buffer.data(), static_cast<std::size_t>(size)))
+        if (size <= 0 || !writeAll(to, std::string_view(buffer.data(), static_cast<std::size_t>(size))))
             break;
     }
     close(server);
