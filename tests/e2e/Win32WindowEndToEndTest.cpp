@@ -338,7 +338,7 @@ TEST_F(WindowsEndToEnd, AServerThatNeverGreetsIsAFailedConnectAfterTheConnectLim
     clock.start();
     startProgram();
     const QString window = x.waitForWindow("Import", limitMs + kBeyondTheLimitMs);
-    ASSERT_FALSE(window.isEmpty()) << "the program still waits for the server";
+    ASSERT_FALSE(window.isEmpty()) << "the program still waits for the server: " << programReport();
     EXPECT_GE(clock.elapsed(), limitMs - 1000) << "the run gave up before the limit";
     EXPECT_TRUE(x.visibleWindows("CHYBA").isEmpty());
 

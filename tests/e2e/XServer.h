@@ -86,8 +86,19 @@ public:
                 return windows.front();
             QThread::msleep(50);
         }
-        ADD_FAILURE() << "no window titled " << title.toStdString();
+        ADD_FAILURE() << "no window titled " << title.toStdString() << "; on the screen: "
+                      << visibleTitles().join(" | ").toStdString();
         return {};
+    }
+
+    // The titles of every visible window, for a failure that needs to say what was there.
+    QStringList visibleTitles() const
+    {
+        QStringList titles;
+        const QString found = run("xdotool", {"search", "--onlyvisible", "--name", "."});
+        for (const QString& window : found.split('\n', Qt::SkipEmptyParts))
+            titles << "\"" + run("xdotool", {"getwindowname", window}) + "\"";
+        return titles;
     }
 
     // Waits until the keyboard is in `window` (or a window inside it); whether it got there.
