@@ -42,4 +42,10 @@ std::size_t countStartingWith(const std::vector<std::string>& lines, const std::
         std::count_if(lines.begin(), lines.end(), [&](const std::string& line) { return line.starts_with(prefix); }));
 }
 
+std::size_t linesWith(const std::vector<std::string>& lines, const std::string& part)
+{
+    return static_cast<std::size_t>(
+        std::count_if(lines.begin(), lines.end(), [&](const std::string& line) { return line.find(part) != std::string::npos; }));
+}
+
 }  // namespace cli_testing

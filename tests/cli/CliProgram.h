@@ -38,5 +38,7 @@ std::string summary(const Counts& counts);
 
 bool contains(const std::vector<std::string>& lines, const std::string& line);
 std::size_t countStartingWith(const std::vector<std::string>& lines, const std::string& prefix);
+// How many of `lines` hold `part` anywhere.
+std::size_t linesWith(const std::vector<std::string>& lines, const std::string& part);
 
 }  // namespace cli_testing

@@ -204,15 +204,7 @@ bool grantedOnEveryNode(const Fleet& galera, std::string_view database)
 
 std::size_t rowCount(AdminSession& root, const std::string& tenant)
 {
-    return std::stoul(root.scalar("SELECT COUNT(*) FROM `" + tenant + "`.`calendar`"));
-}
-
-std::size_t linesWith(const std::vector<std::string>& lines, const std::string& part)
-{
-    std::size_t count = 0;
-    for (const std::string& line : lines)
-        count += line.find(part) != std::string::npos ? 1 : 0;
-    return count;
+    return std::stoul(root.scalar("SELECT COUNT(*) FROM " + testing_support::identifier(tenant) + ".`calendar`"));
 }
 
 std::string statusOf(AdminSession& root, std::string_view variable)

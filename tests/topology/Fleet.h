@@ -61,8 +61,6 @@ bool eventually(const std::function<bool()>& condition,
 
 // The rows of `tenant`'s calendar table, as root counts them on one server.
 std::size_t rowCount(testing_support::AdminSession& root, const std::string& tenant);
-// How many of `lines` (a program's output) hold `part`.
-std::size_t linesWith(const std::vector<std::string>& lines, const std::string& part);
 
 // A status variable as the server reports it to root ("" when it has none by that name).
 std::string statusOf(testing_support::AdminSession& root, std::string_view variable);

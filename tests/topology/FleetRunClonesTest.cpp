@@ -19,13 +19,13 @@ namespace {
 
 using cli_testing::CliResult;
 using cli_testing::countStartingWith;
+using cli_testing::linesWith;
 using cli_testing::runCli;
 using testing_support::AccountSession;
 using testing_support::AdminSession;
 using testing_support::CalendarTable;
 using topology::Fleet;
 using topology::FleetServer;
-using topology::linesWith;
 using topology::rowCount;
 
 constexpr char kBalancer[] = "127.0.0.20";

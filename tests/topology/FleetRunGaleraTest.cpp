@@ -15,13 +15,13 @@
 namespace {
 
 using cli_testing::CliResult;
+using cli_testing::linesWith;
 using cli_testing::runCli;
 using testing_support::AdminSession;
 using testing_support::CalendarTable;
 using testing_support::DelayRelay;
 using topology::Fleet;
 using topology::FleetServer;
-using topology::linesWith;
 using topology::rowCount;
 
 class FleetRunGalera : public ::testing::Test {

@@ -12,12 +12,12 @@
 namespace {
 
 using cli_testing::CliResult;
+using cli_testing::linesWith;
 using cli_testing::runCli;
 using testing_support::AdminSession;
 using testing_support::CalendarTable;
 using topology::Fleet;
 using topology::FleetServer;
-using topology::linesWith;
 using topology::rowCount;
 
 class FleetRunReplication : public ::testing::Test {
