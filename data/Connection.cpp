@@ -65,7 +65,8 @@ const MysqlApi& Connection::api() const
     return library_->api();
 }
 
-void Connection::connect(std::span<const std::string> thenSend, const std::function<bool()>& stillWanted)
+void Connection::connect(std::span<const std::string> thenSend, const std::function<bool()>& stillWanted,
+                         const std::function<void()>& loggedIn)
 {
     if (connected())
         return;
@@ -79,7 +80,7 @@ void Connection::connect(std::span<const std::string> thenSend, const std::funct
     handle_ = std::move(session);
     mostStatementsInFlight_ = statementsTheBufferHolds();
     try {
-        sendOpeningFlight(thenSend);
+        sendOpeningFlight(thenSend, loggedIn);
     } catch (...) {
         disconnect();
         throw;
@@ -130,13 +131,15 @@ Connection::Handle Connection::openSession()
 
 // Nothing the server says to the code page changes what follows it, so the statements
 // after it leave with it; a refused code page still fails the connect.
-void Connection::sendOpeningFlight(std::span<const std::string> thenSend)
+void Connection::sendOpeningFlight(std::span<const std::string> thenSend, const std::function<void()>& loggedIn)
 {
     const std::optional<std::string> codePage = codePageStatement(settings);
     if (codePage)
         write(*codePage);
     for (const std::string& statement : thenSend)
         write(statement);
+    if (loggedIn)
+        loggedIn();
     if (codePage) {
         if (std::optional<DatabaseError> refusal = readAnswer())
             throw *refusal;

@@ -44,7 +44,11 @@ public:
     // `stillWanted`, when given, is asked once the server has taken the login: when it
     // says no, the session is closed at once, nothing more is sent, and the connect
     // returns without one (connected() is false).
-    void connect(std::span<const std::string> thenSend = {}, const std::function<bool()>& stillWanted = {});
+    // `loggedIn`, when given, is called once the statements have left and before their
+    // first answer is read, so that what needs only a server that took the login (other
+    // sessions to it) starts one round trip earlier. The session is open while it runs.
+    void connect(std::span<const std::string> thenSend = {}, const std::function<bool()>& stillWanted = {},
+                 const std::function<void()>& loggedIn = {});
     bool connected() const noexcept { return handle_ != nullptr; }
     // Closes the session, if one is open.
     void disconnect() noexcept;
@@ -92,7 +96,7 @@ private:
 
     void loadLibrary();
     Handle openSession();
-    void sendOpeningFlight(std::span<const std::string> thenSend);
+    void sendOpeningFlight(std::span<const std::string> thenSend, const std::function<void()>& loggedIn);
     void writeBytes(const std::string& bytes);
     // Asks for a receive buffer that holds the answers of the statements the settings want
     // in flight; how many the buffer given holds.

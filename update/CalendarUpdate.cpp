@@ -1,4 +1,4 @@
-// The run's steps in order: the further sessions set off, the server's answer about
+// The run's steps in order: the login, the further sessions set off, the server's answer about
 // itself, the list, the statements over every session.
 #include "update/CalendarUpdate.h"
 
@@ -257,41 +257,48 @@ std::vector<std::string> openingStatements(const RunOptions& options)
     return {probeStatement(options.commandLock), std::string(kListDatabases), std::string(kNonTransactionalTables)};
 }
 
-std::optional<Failure> connectToServer(TDM& dm, const std::string& hostName, const RunOptions& options)
+namespace {
+
+// The first session, its opening flight sent; `loggedIn` runs once the server took the
+// login, before the first answer is read.
+std::optional<Failure> openFirstSession(TDM& dm, const std::string& hostName, const RunOptions& options,
+                                        const std::function<void()>& loggedIn = {})
 {
-    if (dm.conMain.connected())
-        return std::nullopt;
     assignSessionSettings(dm.conMain, hostName);
     try {
-        dm.conMain.connect(openingStatements(options));
+        dm.conMain.connect(openingStatements(options), {}, loggedIn);
     } catch (const data::Error& error) {
         return error.failure();
     }
     return std::nullopt;
 }
 
-RunOutcome updateEveryDatabase(TDM& dm, RunObserver& observer, const RunOptions& options)
+// Sessions beyond the first, set off as soon as the first one's login is taken, so that
+// their logins overlap with its list; each waits for the list, and is ended without a
+// name when none comes.
+void startFurtherSessions(const TDM& dm, const RunOptions& options, NameQueue& queue, RunTally& tally,
+                          std::optional<FurtherSessions>& further)
 {
-    if (!dm.conMain.connected())
-        return endedEarly(RunEnd::NoConnection, Failure{std::nullopt, "No session is open"});
-    RunTally tally(observer);
-    NameQueue queue(options.stop, tally);
+    if (options.sessions > 1 && !options.dryRun && !further)
+        further.emplace(firstSession(dm.conMain, options), options.sessions - 1, options.depth, queue, tally);
+}
+
+// The run over the first session, whose opening flight has left; `further` sessions, if
+// any, have been set off. Every session has ended when it returns.
+RunOutcome runOverOpenSession(TDM& dm, const RunOptions& options, NameQueue& queue, RunTally& tally,
+                              std::optional<FurtherSessions>& further)
+{
     ServerProbe probe;
     // Held until the run ends (claimCluster).
     std::unique_ptr<data::Connection> clusterLock;
-    {
-        // Set off before the first session reads its list, so that their logins overlap
-        // with it; each waits for the list, and is ended without a name when none comes.
-        std::optional<FurtherSessions> further;
-        if (options.sessions > 1 && !options.dryRun)
-            further.emplace(firstSession(dm.conMain, options), options.sessions - 1, options.depth, queue, tally);
-        if (std::optional<RunOutcome> early = readOpening(dm, options, further ? &*further : nullptr, queue, tally, probe, clusterLock))
-            return std::move(*early);
-        if (options.dryRun)
-            showStatements(queue, tally);
-        else
-            SessionWorker(dm.conMain, options.depth, queue, tally).run();
-    }
+    if (std::optional<RunOutcome> early =
+            readOpening(dm, options, further ? &*further : nullptr, queue, tally, probe, clusterLock))
+        return std::move(*early);
+    if (options.dryRun)
+        showStatements(queue, tally);
+    else
+        SessionWorker(dm.conMain, options.depth, queue, tally).run();
+    further.reset();
     if (!options.dryRun && !probe.clusterUuid.empty())
         continueOnAnotherNode(dm.conMain, probe.clusterUuid, options, queue, tally);
     // Every session has ended: what none of them took was not reached.
@@ -300,11 +307,39 @@ RunOutcome updateEveryDatabase(TDM& dm, RunObserver& observer, const RunOptions&
     return tally.outcome(queue.interrupted());
 }
 
+}  // namespace
+
+std::optional<Failure> connectToServer(TDM& dm, const std::string& hostName, const RunOptions& options)
+{
+    if (dm.conMain.connected())
+        return std::nullopt;
+    return openFirstSession(dm, hostName, options);
+}
+
+RunOutcome updateEveryDatabase(TDM& dm, RunObserver& observer, const RunOptions& options)
+{
+    if (!dm.conMain.connected())
+        return endedEarly(RunEnd::NoConnection, Failure{std::nullopt, "No session is open"});
+    RunTally tally(observer);
+    NameQueue queue(options.stop, tally);
+    std::optional<FurtherSessions> further;  // last, so that it ends before what it uses
+    startFurtherSessions(dm, options, queue, tally, further);
+    return runOverOpenSession(dm, options, queue, tally, further);
+}
+
 RunOutcome runCalendarUpdate(TDM& dm, const std::string& hostName, RunObserver& observer, const RunOptions& options)
 {
-    if (std::optional<Failure> failure = connectToServer(dm, hostName, options))
+    if (dm.conMain.connected())
+        return updateEveryDatabase(dm, observer, options);
+    RunTally tally(observer);
+    NameQueue queue(options.stop, tally);
+    std::optional<FurtherSessions> further;  // last, so that it ends before what it uses
+    const auto setOffFurther = [&] { startFurtherSessions(dm, options, queue, tally, further); };
+    if (std::optional<Failure> failure = openFirstSession(dm, hostName, options, setOffFurther)) {
+        further.reset();
         return endedEarly(RunEnd::NoConnection, std::move(*failure));
-    return updateEveryDatabase(dm, observer, options);
+    }
+    return runOverOpenSession(dm, options, queue, tally, further);
 }
 
 }  // namespace update

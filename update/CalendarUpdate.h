@@ -91,7 +91,8 @@ std::optional<Failure> connectToServer(TDM& dm, const std::string& hostName, con
 // The observer hears of one database at a time, whatever the number of sessions.
 RunOutcome updateEveryDatabase(TDM& dm, RunObserver& observer, const RunOptions& options = {});
 
-// Both steps, for a front end without a window.
+// Both steps, for a front end without a window. Further sessions (RunOptions::sessions)
+// set off as soon as the server has taken the first one's login.
 RunOutcome runCalendarUpdate(TDM& dm, const std::string& hostName, RunObserver& observer,
                              const RunOptions& options = {});
 

@@ -74,9 +74,10 @@ std::optional<ServerProbe> FurtherSessions::awaitFirstServer()
 }
 
 // Nothing thrown leaves a session's thread: a session that could not be opened or proven
-// says why, even when the others have meanwhile done all the work. One that finds no work
-// left before or while it logs in, or whose run ended without a list, closes at once and
-// says nothing.
+// says why, even when the others have meanwhile done all the work, once its run has gone
+// on to read the list. One that finds no work left before or while it logs in, or whose
+// run ended without a list (the first session's own failure is the run's story then),
+// closes at once and says nothing.
 void FurtherSessions::work() noexcept
 {
     const auto noWork = [this] { return queue_.finished(); };
@@ -114,6 +115,8 @@ void FurtherSessions::work() noexcept
 void FurtherSessions::report(const data::Failure& whyNotOpened) noexcept
 {
     try {
+        if (!awaitFirstServer())
+            return;
         tally_.sessionNotOpened(whyNotOpened);
     } catch (...) {
         // Reporting failed as well; the run's counts still hold.
