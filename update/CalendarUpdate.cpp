@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <set>
 
@@ -273,21 +274,25 @@ std::optional<Failure> openFirstSession(TDM& dm, const std::string& hostName, co
     return std::nullopt;
 }
 
-// Sessions beyond the first, set off as soon as the first one's login is taken, so that
-// their logins overlap with its list; each waits for the list, and is ended without a
-// name when none comes.
-void startFurtherSessions(const TDM& dm, const RunOptions& options, NameQueue& queue, RunTally& tally,
-                          std::optional<FurtherSessions>& further)
-{
-    if (options.sessions > 1 && !options.dryRun && !further)
-        further.emplace(firstSession(dm.conMain, options), options.sessions - 1, options.depth, queue, tally);
-}
+// How the run reaches its first session: opens it, calling its argument once the server
+// has taken the login (or at once, for a session open already); a failure when it cannot.
+using FirstSessionOpener = std::function<std::optional<Failure>(const std::function<void()>& loggedIn)>;
 
-// The run over the first session, whose opening flight has left; `further` sessions, if
-// any, have been set off. Every session has ended when it returns.
-RunOutcome runOverOpenSession(TDM& dm, const RunOptions& options, NameQueue& queue, RunTally& tally,
-                              std::optional<FurtherSessions>& further)
+// The run from the first session on. Sessions beyond the first set off as soon as its login
+// is taken, so that their logins overlap with its list; each waits for the list, and is
+// ended without a name when none comes. Every session has ended when it returns.
+RunOutcome runOverSessions(TDM& dm, RunObserver& observer, const RunOptions& options,
+                           const FirstSessionOpener& openFirst)
 {
+    RunTally tally(observer);
+    NameQueue queue(options.stop, tally);
+    std::optional<FurtherSessions> further;  // last, so that it ends before what it uses
+    const auto setOffFurther = [&] {
+        if (options.sessions > 1 && !options.dryRun && !further)
+            further.emplace(firstSession(dm.conMain, options), options.sessions - 1, options.depth, queue, tally);
+    };
+    if (std::optional<Failure> failure = openFirst(setOffFurther))
+        return endedEarly(RunEnd::NoConnection, std::move(*failure));
     ServerProbe probe;
     // Held until the run ends (claimCluster).
     std::unique_ptr<data::Connection> clusterLock;
@@ -320,26 +325,19 @@ RunOutcome updateEveryDatabase(TDM& dm, RunObserver& observer, const RunOptions&
 {
     if (!dm.conMain.connected())
         return endedEarly(RunEnd::NoConnection, Failure{std::nullopt, "No session is open"});
-    RunTally tally(observer);
-    NameQueue queue(options.stop, tally);
-    std::optional<FurtherSessions> further;  // last, so that it ends before what it uses
-    startFurtherSessions(dm, options, queue, tally, further);
-    return runOverOpenSession(dm, options, queue, tally, further);
+    return runOverSessions(dm, observer, options, [](const std::function<void()>& loggedIn) {
+        loggedIn();
+        return std::optional<Failure>();
+    });
 }
 
 RunOutcome runCalendarUpdate(TDM& dm, const std::string& hostName, RunObserver& observer, const RunOptions& options)
 {
     if (dm.conMain.connected())
         return updateEveryDatabase(dm, observer, options);
-    RunTally tally(observer);
-    NameQueue queue(options.stop, tally);
-    std::optional<FurtherSessions> further;  // last, so that it ends before what it uses
-    const auto setOffFurther = [&] { startFurtherSessions(dm, options, queue, tally, further); };
-    if (std::optional<Failure> failure = openFirstSession(dm, hostName, options, setOffFurther)) {
-        further.reset();
-        return endedEarly(RunEnd::NoConnection, std::move(*failure));
-    }
-    return runOverOpenSession(dm, options, queue, tally, further);
+    return runOverSessions(dm, observer, options, [&](const std::function<void()>& loggedIn) {
+        return openFirstSession(dm, hostName, options, loggedIn);
+    });
 }
 
 }  // namespace update
