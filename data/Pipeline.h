@@ -5,6 +5,7 @@
 #include "data/DatabaseError.h"
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -39,13 +40,27 @@ public:
     virtual void answered(const DatabaseError* refusal) = 0;
 };
 
+// Answers still waiting for statements written before the feed's own (a session's opening
+// flight), which the one who wrote them reads rather than the pipeline dropping them.
+struct EarlierAnswers {
+    // The most bytes those answers may take, rows and all.
+    std::size_t mostBytes = 0;
+    // Reads every one of them (Connection::sendQuery of each text, in the order written).
+    std::function<void()> take;
+};
+
 // Streams `feed`'s statements over `connection`'s open session, keeping up to `depth`
-// (at least 1, at most the connection's mostStatementsInFlight()) unanswered: a place freed by an answer is
-// filled with the next statement before the following answer is read. Returns when the
-// feed has ended and every statement has its answer; a refusal stops nothing. Throws
-// DatabaseError when the session is lost (the connection is then closed): the statements
-// written and not answered may or may not have run, none after them was written.
-// Whatever the feed throws leaves as it is.
-void streamStatements(Connection& connection, std::size_t depth, PipelineFeed& feed);
+// (at least 1, at most the connection's mostStatementsInFlight()) unanswered: a place
+// freed by an answer is filled with the next statement before the following answer is
+// read. Returns when the feed has ended and every statement has its answer; a refusal
+// stops nothing. Throws DatabaseError when the session is lost (the connection is then
+// closed): the statements written and not answered may or may not have run, none after
+// them was written. Whatever the feed or `earlier` throws leaves as it is.
+// Answers waiting from before are dropped unread, unless `earlier` takes them: then the
+// first statements are written behind them, as many as the receive buffer holds beside
+// their most bytes, before they are taken, so that the server has the statements as
+// soon as it has answered them.
+void streamStatements(Connection& connection, std::size_t depth, PipelineFeed& feed,
+                      const EarlierAnswers* earlier = nullptr);
 
 }  // namespace data

@@ -83,7 +83,7 @@ void TfrmMain::FormShow()
         return;
     // Nothing is said when this connect fails: the window appears, and a press of the
     // start button reports a second failure.
-    (void)update::connectToServer(DM, view_.serverFieldText());
+    (void)update::connectToServer(DM, view_.serverFieldText(), runOptions_);
     if (DM.conMain.connected())
         BitBtn3Click();
 }
@@ -93,7 +93,7 @@ void TfrmMain::BitBtn3Click()
     std::optional<data::Failure> failure;
     if (!DM.conMain.connected()) {
         view_.setStartCaption(update::kCaptionConnecting);
-        failure = update::connectToServer(DM, view_.serverFieldText());
+        failure = update::connectToServer(DM, view_.serverFieldText(), runOptions_);
     }
     if (!DM.conMain.connected()) {
         view_.showNotice(connectFailedNotice(failure), update::kNoticeCaptionError);
@@ -101,7 +101,7 @@ void TfrmMain::BitBtn3Click()
         return;
     }
     update::RunObserver nothingShown;
-    const update::RunOutcome outcome = update::updateEveryDatabase(DM, nothingShown);
+    const update::RunOutcome outcome = update::updateEveryDatabase(DM, nothingShown, runOptions_);
     const Notice notice = closingNotice(outcome.end);
     view_.showNotice(notice.text, notice.caption);
     view_.requestEnd();

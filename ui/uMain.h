@@ -3,6 +3,7 @@
 #pragma once
 
 #include "ui/MainWindowView.h"
+#include "update/CalendarUpdate.h"
 
 #include <filesystem>
 
@@ -28,4 +29,7 @@ private:
     ui::MainWindowView& view_;
     TDM& DM;
     const std::filesystem::path configurationFile_;
+    // One command for the connect and the run: the run reads the answers to the
+    // statements its connect sent, instead of asking again.
+    const update::RunOptions runOptions_;
 };

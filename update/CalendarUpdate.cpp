@@ -162,17 +162,21 @@ std::optional<RunOutcome> claimCluster(const data::Connection& first, const Serv
 }
 
 // Which tenants keep rows without transactions; unknown when the server would not say,
-// and then every refusal by a row may have left some.
+// and then every refusal by a row may have left some. A lost session is thrown on: the
+// statements written behind the question are lost with it.
 void readNonTransactional(TDM& dm, RunTally& tally)
 {
     std::set<std::string> names;
     try {
-        if (Failure failure; !dm.OpenQuery(dm.qryTmp, std::string(kNonTransactionalTables), &failure)) {
-            tally.nonTransactionalUnknown();
-            return;
-        }
+        dm.qryTmp.setSql(std::string(kNonTransactionalTables));
+        dm.qryTmp.open();
         for (const std::string& name : listedNames(dm))
             names.insert(name);
+    } catch (const data::DatabaseError& error) {
+        tally.nonTransactionalUnknown();
+        if (error.sessionLost())
+            throw;
+        return;
     } catch (const data::Error&) {
         tally.nonTransactionalUnknown();
         return;
@@ -180,27 +184,49 @@ void readNonTransactional(TDM& dm, RunTally& tally)
     tally.nonTransactional(std::move(names));
 }
 
-// What the first session reads before any statement: the answers to the opening flight.
-// Ends the run early when the server may not be written by this run, or the list cannot
-// be read; otherwise opens the queue with the list.
+// The most bytes of the answer to kNonTransactionalTables while `names` are listed: its
+// column and end packets, and per row a packet header, a length and a name that is not
+// longer in the session's code page than in UTF-8. Only a tenant created between the list
+// and the question could add a row, far less than the server's own send buffer holds.
+std::size_t mostNonTransactionalBytes(const std::vector<std::string>& names)
+{
+    constexpr std::size_t kColumnAndEndPackets = 512;
+    constexpr std::size_t kRowHeaderAndLength = 4 + 3;
+    std::size_t bytes = kColumnAndEndPackets;
+    for (const std::string& name : names)
+        bytes += kRowHeaderAndLength + name.size();
+    return bytes;
+}
+
+// What the first session has read of its opening flight when the statements may begin.
+struct Opening {
+    ServerProbe probe;
+    // Held until the run ends (claimCluster).
+    std::unique_ptr<data::Connection> clusterLock;
+    // The answer about tables without transactions is still waiting: at most this long.
+    std::size_t nonTransactionalBytes = 0;
+};
+
+// What the first session reads before any statement: the answers to the opening flight
+// up to the list. Ends the run early when the server may not be written by this run, or
+// the list cannot be read; otherwise opens the queue with the list.
 std::optional<RunOutcome> readOpening(TDM& dm, const RunOptions& options, FurtherSessions* further,
-                                      NameQueue& queue, RunTally& tally, ServerProbe& probe,
-                                      std::unique_ptr<data::Connection>& clusterLock)
+                                      NameQueue& queue, RunTally& tally, Opening& opening)
 {
     // Learning who the server is counts as part of reading its list.
     try {
-        probe = readProbe(dm.conMain, options.commandLock);
+        opening.probe = readProbe(dm.conMain, options.commandLock);
     } catch (const data::Error& error) {
         return endedEarly(RunEnd::ListUnreadable, error.failure());
     }
-    if (std::optional<RunOutcome> refused = refusedServer(probe, options))
+    if (std::optional<RunOutcome> refused = refusedServer(opening.probe, options))
         return refused;
-    if (!probe.clusterUuid.empty() && !options.dryRun) {
-        if (std::optional<RunOutcome> other = claimCluster(dm.conMain, probe, clusterLock))
+    if (!opening.probe.clusterUuid.empty() && !options.dryRun) {
+        if (std::optional<RunOutcome> other = claimCluster(dm.conMain, opening.probe, opening.clusterLock))
             return other;
     }
     if (further)
-        further->firstServerIs(probe);
+        further->firstServerIs(opening.probe);
     std::vector<std::string> names;
     if (Failure failure; !dm.OpenQuery(dm.qryTmp, std::string(kListDatabases), &failure))
         return endedEarly(RunEnd::ListUnreadable, std::move(failure));
@@ -210,7 +236,7 @@ std::optional<RunOutcome> readOpening(TDM& dm, const RunOptions& options, Furthe
         return endedEarly(RunEnd::ListUnreadable, error.failure());
     }
     tally.listRead(names.size());
-    readNonTransactional(dm, tally);
+    opening.nonTransactionalBytes = mostNonTransactionalBytes(names);
     queue.open(std::move(names));
     return std::nullopt;
 }
@@ -293,19 +319,24 @@ RunOutcome runOverSessions(TDM& dm, RunObserver& observer, const RunOptions& opt
     };
     if (std::optional<Failure> failure = openFirst(setOffFurther))
         return endedEarly(RunEnd::NoConnection, std::move(*failure));
-    ServerProbe probe;
-    // Held until the run ends (claimCluster).
-    std::unique_ptr<data::Connection> clusterLock;
+    Opening opening;
     if (std::optional<RunOutcome> early =
-            readOpening(dm, options, further ? &*further : nullptr, queue, tally, probe, clusterLock))
+            readOpening(dm, options, further ? &*further : nullptr, queue, tally, opening))
         return std::move(*early);
-    if (options.dryRun)
+    if (options.dryRun) {
         showStatements(queue, tally);
-    else
-        SessionWorker(dm.conMain, options.depth, queue, tally).run();
+    } else {
+        // The first statements leave before the answer about tables without transactions
+        // is read: the server has them as soon as it has answered, a round trip earlier.
+        const data::EarlierAnswers engines{opening.nonTransactionalBytes, [&] { readNonTransactional(dm, tally); }};
+        SessionWorker(dm.conMain, options.depth, queue, tally, &engines).run();
+    }
+    // A first session lost before it read that answer leaves it unknown, so that the
+    // other sessions' refusals wait for it no longer.
+    tally.nonTransactionalUnknown();
     further.reset();
-    if (!options.dryRun && !probe.clusterUuid.empty())
-        continueOnAnotherNode(dm.conMain, probe.clusterUuid, options, queue, tally);
+    if (!options.dryRun && !opening.probe.clusterUuid.empty())
+        continueOnAnotherNode(dm.conMain, opening.probe.clusterUuid, options, queue, tally);
     // Every session has ended: what none of them took was not reached.
     for (const std::string& name : queue.untaken())
         tally.database({name, DatabaseOutcome::NotReached, nullptr, {}});

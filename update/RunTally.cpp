@@ -12,20 +12,32 @@ void RunTally::listRead(std::size_t count)
 
 void RunTally::nonTransactional(std::set<std::string> names)
 {
-    const std::lock_guard<std::mutex> guard(lock_);
-    nonTransactional_ = std::move(names);
+    {
+        const std::lock_guard<std::mutex> guard(lock_);
+        if (enginesKnown_ || enginesUnknown_)
+            return;
+        nonTransactional_ = std::move(names);
+        enginesKnown_ = true;
+    }
+    enginesTold_.notify_all();
 }
 
 void RunTally::nonTransactionalUnknown()
 {
-    const std::lock_guard<std::mutex> guard(lock_);
-    engineKnown_ = false;
+    {
+        const std::lock_guard<std::mutex> guard(lock_);
+        if (enginesKnown_ || enginesUnknown_)
+            return;
+        enginesUnknown_ = true;
+    }
+    enginesTold_.notify_all();
 }
 
 bool RunTally::transactional(const std::string& name) const
 {
-    const std::lock_guard<std::mutex> guard(lock_);
-    return engineKnown_ && nonTransactional_.count(name) == 0;
+    std::unique_lock<std::mutex> guard(lock_);
+    enginesTold_.wait(guard, [this] { return enginesKnown_ || enginesUnknown_; });
+    return enginesKnown_ && nonTransactional_.count(name) == 0;
 }
 
 void RunTally::database(const DatabaseResult& result)

@@ -4,6 +4,7 @@
 
 #include "update/RunOutcome.h"
 
+#include <condition_variable>
 #include <deque>
 #include <mutex>
 #include <set>
@@ -19,9 +20,13 @@ public:
 
     void listRead(std::size_t count);
     // The databases whose calendar table keeps rows without transactions; none known:
-    // every one may (nonTransactionalUnknown).
+    // every one may (nonTransactionalUnknown). Told once: what comes after is ignored, so
+    // that a run can settle what no session told it as unknown.
     void nonTransactional(std::set<std::string> names);
     void nonTransactionalUnknown();
+    // Whether a refusal by `name`'s table leaves none of the statement's rows; waits
+    // until one of the above was told, since sessions may have answers before the first
+    // one has read which tables keep rows without transactions.
     bool transactional(const std::string& name) const;
     // Counts the database's outcome, then tells the observer.
     void database(const DatabaseResult& result);
@@ -43,8 +48,10 @@ private:
     RunObserver& observer_;
     RunOutcome outcome_;
     bool lost_ = false;
+    mutable std::condition_variable enginesTold_;
+    bool enginesKnown_ = false;
+    bool enginesUnknown_ = false;
     std::set<std::string> nonTransactional_;
-    bool engineKnown_ = true;
 };
 
 }  // namespace update

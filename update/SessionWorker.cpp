@@ -10,15 +10,16 @@
 
 namespace update {
 
-SessionWorker::SessionWorker(data::Connection& session, std::size_t depth, NameQueue& queue, RunTally& tally)
-    : session_(session), depth_(depth), queue_(queue), tally_(tally)
+SessionWorker::SessionWorker(data::Connection& session, std::size_t depth, NameQueue& queue, RunTally& tally,
+                             const data::EarlierAnswers* earlier)
+    : session_(session), depth_(depth), queue_(queue), tally_(tally), earlier_(earlier)
 {
 }
 
 void SessionWorker::run() noexcept
 {
     try {
-        data::streamStatements(session_, depth_, *this);
+        data::streamStatements(session_, depth_, *this, earlier_);
     } catch (const data::Error& error) {
         lose(error.failure());
     } catch (const std::exception& error) {

@@ -19,8 +19,11 @@ class RunTally;
 
 class SessionWorker final : private data::PipelineFeed {
 public:
-    // `depth`: statements kept unanswered at most (data::streamStatements).
-    SessionWorker(data::Connection& session, std::size_t depth, NameQueue& queue, RunTally& tally);
+    // `depth`: statements kept unanswered at most; `earlier`, when given: answers still
+    // waiting on the session that are read once its first statements have left
+    // (data::streamStatements).
+    SessionWorker(data::Connection& session, std::size_t depth, NameQueue& queue, RunTally& tally,
+                  const data::EarlierAnswers* earlier = nullptr);
 
     // Sends until the queue has no name for it. A lost session, or the program's own
     // failure, ends this session's work: the names in flight are unknown, and the queue
@@ -37,6 +40,7 @@ private:
     const std::size_t depth_;
     NameQueue& queue_;
     RunTally& tally_;
+    const data::EarlierAnswers* earlier_;
     // The names whose statements were written and not yet answered, oldest first.
     std::deque<std::string> inFlight_;
 };

@@ -408,10 +408,10 @@ TEST_F(Session, APipelineGivesEachStatementItsOwnAnswerInOrder)
 // answer back, so that what passes it shows how many statements the session writes ahead.
 TEST_F(Session, APipelineKeepsNoMoreUnansweredThanItsReceiveBufferHolds)
 {
-    HoldingRelay relay("127.0.0.8");
+    HoldingRelay relay("127.0.0.10");
     ASSERT_TRUE(relay.listening());
     TDM dm;
-    update::assignSessionSettings(dm.conMain, "127.0.0.8");
+    update::assignSessionSettings(dm.conMain, "127.0.0.10");
     dm.conMain.settings.StatementsInFlightWanted = 300;
     dm.conMain.connect();
     const std::size_t room = dm.conMain.mostStatementsInFlight();
@@ -441,6 +441,69 @@ TEST_F(Session, APipelineKeepsNoMoreUnansweredThanItsReceiveBufferHolds)
     local.conMain.connect();
     EXPECT_TRUE(local.conMain.peerAddress().empty()) << "not a local socket";
     EXPECT_EQ(local.conMain.mostStatementsInFlight(), data::kStatementsInFlightUntold);
+}
+
+// Answers still waiting from before a pipeline (a run's opening) are read by whoever sent
+// their statements, after as many of the pipeline's statements as the receive buffer holds
+// beside them, so that the server has those as soon as it has answered. A relay holds every
+// answer back: what passes it before they are read shows how many were written ahead.
+TEST_F(Session, APipelineWritesAheadOfEarlierAnswersWhatTheBufferHoldsBesideThem)
+{
+    constexpr char kEarlier[] = "SELECT 'earlier'";
+    struct Case {
+        const char* description;
+        bool earlierWaiting;
+        std::size_t depth;
+        // Longest answers' worth of the buffer that the earlier answers may take (a part
+        // of one counts whole).
+        std::size_t earlierRoom;
+    };
+    const Case cases[] = {
+        {"small earlier answers: the whole buffer but their room", true, 1000, 1},
+        {"the earlier answers may take half of it", true, 1000, 150},
+        {"a shallow pipeline writes no more than its depth", true, 5, 1},
+        {"earlier answers that may fill the buffer: nothing ahead", true, 1000, 400},
+        {"nothing waiting (dropped before): what reads them goes first", false, 1000, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.description);
+        HoldingRelay relay("127.0.0.11");
+        ASSERT_TRUE(relay.listening());
+        TDM dm;
+        update::assignSessionSettings(dm.conMain, "127.0.0.11");
+        dm.conMain.settings.StatementsInFlightWanted = 300;
+        dm.conMain.connect();
+        const std::size_t room = dm.conMain.mostStatementsInFlight();
+        ASSERT_GT(room, 250u);
+        relay.holdAnswers();
+        if (c.earlierWaiting)
+            dm.conMain.write(kEarlier);
+        std::string earlierAnswer;
+        const data::EarlierAnswers earlier{c.earlierRoom * data::kLongestAnswerBytes - 10, [&] {
+                                               dm.conMain.sendQuery(kEarlier);
+                                               data::StoredResult rows = dm.conMain.storeResult();
+                                               if (rows.fetchRow())
+                                                   earlierAnswer = rows.firstColumn();
+                                           }};
+        const std::size_t ahead =
+            c.earlierWaiting ? std::min(c.depth, room > c.earlierRoom ? room - c.earlierRoom : 0) : 0;
+        Statements feed(std::vector<std::string>(room + 50, "DO 1"));
+        std::thread pipeline([&] {
+            try {
+                data::streamStatements(dm.conMain, c.depth, feed, &earlier);
+            } catch (const std::exception& error) {
+                ADD_FAILURE() << error.what();
+            }
+        });
+
+        EXPECT_EQ(relay.waitForQueries(1 + ahead, std::chrono::seconds(60)), 1 + ahead);
+        EXPECT_EQ(relay.queriesAfterQuiet(std::chrono::milliseconds(500)), 1 + ahead);
+        relay.release();
+        pipeline.join();
+        EXPECT_EQ(earlierAnswer, "earlier");
+        EXPECT_EQ(feed.answers.size(), room + 50);
+        EXPECT_TRUE(std::all_of(feed.answers.begin(), feed.answers.end(), [](const auto& answer) { return !answer; }));
+    }
 }
 
 TEST_F(Session, TellsWhoTheServerIsWhicheverAddressReachedIt)

@@ -88,12 +88,20 @@ TEST_F(CalendarRun, WritesTheRowsIntoEveryTenantAndSendsExactlyTheStatements)
 TEST_F(CalendarRun, StartButtonConnectsRunsAndEndsWithTheNotice)
 {
     createTenant(admin, "firma_a", CalendarTable::WithKey);
+    const std::vector<std::string> listed = databasesListedInWindows1250();
+    GeneralLog log;
     TDM dm;
     RecordingWindow window("127.0.0.1");
     pressStart(dm, window);
 
     EXPECT_EQ(window.events, (std::vector<std::string>{kConnecting, kDone, "end"}));
     EXPECT_EQ(calendarRows(admin, "firma_a"), expectedCalendarRows());
+    // The run reads the answers to what its connect sent: nothing is asked twice.
+    std::vector<std::string> expectedQueries = {"SET CHARACTER SET cp1250", kProbeMark, "SHOW DATABASES",
+                                                std::string(update::kNonTransactionalTables)};
+    for (const std::string& name : listed)
+        expectedQueries.push_back(expectedStatement(name));
+    EXPECT_EQ(probesMarked(log.queriesBy("quorvel")), expectedQueries);
 }
 
 // Another run, of the console program or of a second window, holds the server: the window

@@ -7,8 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <deque>
+#include <future>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -118,6 +121,32 @@ TEST(RunTally, TheFirstLostSessionsFailureStaysAndEveryDatabaseInFlightIsUnknown
     EXPECT_EQ(outcome.count(DatabaseOutcome::Updated), 1u);
     EXPECT_EQ(outcome.count(DatabaseOutcome::Unknown), 3u);
     EXPECT_EQ(observer.unknown, (std::vector<std::string>{"b", "c", "d"}));
+}
+
+// Another session's refusal may come before the first session has read which tables keep
+// rows without transactions: it waits for that answer rather than taking every table as
+// transactional. What the first session told stands; unknown is only what nobody told.
+TEST(RunTally, ARefusalWaitsUntilTheTablesWithoutTransactionsAreTold)
+{
+    using namespace std::chrono_literals;
+    RecordingObserver observer;
+    {
+        RunTally tally(observer);
+        std::future<bool> keyed = std::async(std::launch::async, [&] { return tally.transactional("keyed"); });
+        std::future<bool> plain = std::async(std::launch::async, [&] { return tally.transactional("plain"); });
+        EXPECT_EQ(keyed.wait_for(200ms), std::future_status::timeout) << "answered before it was told";
+        tally.nonTransactional(std::set<std::string>{"plain"});
+        tally.nonTransactionalUnknown();
+        EXPECT_TRUE(keyed.get());
+        EXPECT_FALSE(plain.get());
+        EXPECT_TRUE(tally.transactional("keyed")) << "told once: the later unknown changes nothing";
+    }
+    {
+        RunTally tally(observer);
+        std::future<bool> keyed = std::async(std::launch::async, [&] { return tally.transactional("keyed"); });
+        tally.nonTransactionalUnknown();
+        EXPECT_FALSE(keyed.get()) << "nobody knows: any table may have kept rows";
+    }
 }
 
 }  // namespace
