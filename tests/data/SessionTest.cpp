@@ -46,6 +46,29 @@ private:
     std::size_t next_ = 0;
 };
 
+// A session through a relay at `address` that asks the system for room for the answers
+// of 300 statements, more than the 124 counted on where it cannot ask; the room it got.
+std::size_t connectAskingRoomFor300(TDM& dm, const char* address)
+{
+    update::assignSessionSettings(dm.conMain, address);
+    dm.conMain.settings.StatementsInFlightWanted = 300;
+    dm.conMain.connect();
+    return dm.conMain.mostStatementsInFlight();
+}
+
+// `feed` streamed in a thread of its own while the test watches the relay; what the
+// pipeline throws fails the test.
+std::thread streamInThread(TDM& dm, std::size_t depth, Statements& feed, const data::EarlierAnswers* earlier = nullptr)
+{
+    return std::thread([&dm, depth, &feed, earlier] {
+        try {
+            data::streamStatements(dm.conMain, depth, feed, earlier);
+        } catch (const std::exception& error) {
+            ADD_FAILURE() << error.what();
+        }
+    });
+}
+
 class Session : public ::testing::Test {
 protected:
     void SetUp() override { dropTenantDatabases(admin); }
@@ -411,22 +434,13 @@ TEST_F(Session, APipelineKeepsNoMoreUnansweredThanItsReceiveBufferHolds)
     HoldingRelay relay("127.0.0.10");
     ASSERT_TRUE(relay.listening());
     TDM dm;
-    update::assignSessionSettings(dm.conMain, "127.0.0.10");
-    dm.conMain.settings.StatementsInFlightWanted = 300;
-    dm.conMain.connect();
-    const std::size_t room = dm.conMain.mostStatementsInFlight();
+    const std::size_t room = connectAskingRoomFor300(dm, "127.0.0.10");
     // The system may round the size asked up or down a little; never to the old 124.
     EXPECT_GT(room, 250u);
     EXPECT_LT(room, 350u);
     relay.holdAnswers();
     Statements feed(std::vector<std::string>(room + 100, "DO 1"));
-    std::thread pipeline([&] {
-        try {
-            data::streamStatements(dm.conMain, 1000, feed);
-        } catch (const std::exception& error) {
-            ADD_FAILURE() << error.what();
-        }
-    });
+    std::thread pipeline = streamInThread(dm, 1000, feed);
 
     EXPECT_EQ(relay.waitForQueries(room, std::chrono::seconds(60)), room);
     EXPECT_EQ(relay.queriesAfterQuiet(std::chrono::milliseconds(500)), room);
@@ -470,10 +484,7 @@ TEST_F(Session, APipelineWritesAheadOfEarlierAnswersWhatTheBufferHoldsBesideThem
         HoldingRelay relay("127.0.0.11");
         ASSERT_TRUE(relay.listening());
         TDM dm;
-        update::assignSessionSettings(dm.conMain, "127.0.0.11");
-        dm.conMain.settings.StatementsInFlightWanted = 300;
-        dm.conMain.connect();
-        const std::size_t room = dm.conMain.mostStatementsInFlight();
+        const std::size_t room = connectAskingRoomFor300(dm, "127.0.0.11");
         ASSERT_GT(room, 250u);
         relay.holdAnswers();
         if (c.earlierWaiting)
@@ -488,13 +499,7 @@ TEST_F(Session, APipelineWritesAheadOfEarlierAnswersWhatTheBufferHoldsBesideThem
         const std::size_t ahead =
             c.earlierWaiting ? std::min(c.depth, room > c.earlierRoom ? room - c.earlierRoom : 0) : 0;
         Statements feed(std::vector<std::string>(room + 50, "DO 1"));
-        std::thread pipeline([&] {
-            try {
-                data::streamStatements(dm.conMain, c.depth, feed, &earlier);
-            } catch (const std::exception& error) {
-                ADD_FAILURE() << error.what();
-            }
-        });
+        std::thread pipeline = streamInThread(dm, c.depth, feed, &earlier);
 
         EXPECT_EQ(relay.waitForQueries(1 + ahead, std::chrono::seconds(60)), 1 + ahead);
         EXPECT_EQ(relay.queriesAfterQuiet(std::chrono::milliseconds(500)), 1 + ahead);
