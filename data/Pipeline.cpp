@@ -9,57 +9,98 @@ namespace data {
 
 namespace {
 
-// Writes the feed's statements while fewer than `window` are unanswered; false once the
-// feed has ended.
-bool fill(Connection& connection, std::size_t window, PipelineFeed& feed)
+// Longest answers' worth of the receive buffer that `bytes` of answer may take.
+std::size_t roomFor(std::size_t bytes)
 {
-    while (connection.answersWaiting() < window) {
-        std::optional<std::string> statement = feed.nextStatement();
-        if (!statement)
-            return false;
-        connection.write(*statement);
-    }
-    return true;
+    return std::max<std::size_t>(1, (bytes + kLongestAnswerBytes - 1) / kLongestAnswerBytes);
 }
 
-// Statements that fit in the receive buffer beside `bytes` of answers already due.
-std::size_t statementsBeside(const Connection& connection, std::size_t bytes)
-{
-    const std::size_t taken = (bytes + kLongestAnswerBytes - 1) / kLongestAnswerBytes;
-    const std::size_t most = connection.mostStatementsInFlight();
-    return taken < most ? most - taken : 0;
-}
+// One session's window: the statements and the question under way, counted in longest
+// answers' worth of the receive buffer.
+class Window {
+public:
+    Window(Connection& connection, std::size_t depth, PipelineFeed& feed)
+        : connection_(connection),
+          most_(connection.mostStatementsInFlight()),
+          depth_(std::clamp<std::size_t>(depth, 1, most_)),
+          feed_(feed)
+    {
+    }
+
+    void run()
+    {
+        // Answers an earlier statement left waiting are not this feed's.
+        connection_.dropWaitingAnswers();
+        while (true) {
+            if (!wanted_ && !asked_)
+                wanted_ = feed_.question();
+            if (wanted_)
+                writeQuestionWhenItFits();
+            if (!wanted_)
+                fill();
+            if (connection_.answersWaiting() == 0)
+                return;
+            readNext();
+        }
+    }
+
+private:
+    std::size_t underWay() const { return connection_.answersWaiting() + (asked_ ? questionRoom_ - 1 : 0); }
+
+    void writeQuestionWhenItFits()
+    {
+        const std::size_t room = roomFor(wanted_->mostBytes);
+        // Alone on the session its answer cannot hold anything back, however long it is.
+        if (connection_.answersWaiting() != 0 && underWay() + room > most_)
+            return;
+        answersBeforeQuestion_ = connection_.answersWaiting();
+        connection_.write(wanted_->text);
+        asked_ = std::move(wanted_);
+        wanted_.reset();
+        questionRoom_ = room;
+    }
+
+    void fill()
+    {
+        while (fed_ && connection_.answersWaiting() < depth_ && underWay() < most_) {
+            std::optional<std::string> statement = feed_.nextStatement();
+            fed_ = statement.has_value();
+            if (fed_)
+                connection_.write(*statement);
+        }
+    }
+
+    void readNext()
+    {
+        if (asked_ && answersBeforeQuestion_ == 0) {
+            const Question question = std::move(*asked_);
+            asked_.reset();
+            question.read();
+            return;
+        }
+        const std::optional<DatabaseError> refusal = connection_.readAnswer();
+        if (asked_)
+            --answersBeforeQuestion_;
+        feed_.answered(refusal ? &*refusal : nullptr);
+    }
+
+    Connection& connection_;
+    const std::size_t most_;
+    const std::size_t depth_;
+    PipelineFeed& feed_;
+    bool fed_ = true;
+    // The question the feed wants written, and the one written whose answer is unread.
+    std::optional<Question> wanted_;
+    std::optional<Question> asked_;
+    std::size_t answersBeforeQuestion_ = 0;
+    std::size_t questionRoom_ = 0;
+};
 
 }  // namespace
 
-void streamStatements(Connection& connection, std::size_t depth, PipelineFeed& feed, const EarlierAnswers* earlier)
+void streamStatements(Connection& connection, std::size_t depth, PipelineFeed& feed)
 {
-    const std::size_t window = std::clamp<std::size_t>(depth, 1, connection.mostStatementsInFlight());
-    bool fed = true;
-    if (earlier && earlier->take) {
-        const std::size_t before = connection.answersWaiting();
-        // None waiting: they were dropped, and whatever `take` sends goes first.
-        const std::size_t ahead =
-            before == 0 ? 0 : std::min(window, statementsBeside(connection, earlier->mostBytes));
-        if (ahead > 0)
-            fed = fill(connection, before + ahead, feed);
-        const std::size_t written = connection.answersWaiting() - before;
-        earlier->take();
-        // What is waiting now must be the feed's own, or answers would be paired wrongly.
-        if (!connection.connected() || connection.answersWaiting() != written)
-            throw ProgramError("Odpovědi na úvodní příkazy nebyly přečteny");
-    } else {
-        // Answers an earlier statement left waiting are not this feed's.
-        connection.dropWaitingAnswers();
-    }
-    while (true) {
-        if (fed)
-            fed = fill(connection, window, feed);
-        if (connection.answersWaiting() == 0)
-            return;
-        const std::optional<DatabaseError> refusal = connection.readAnswer();
-        feed.answered(refusal ? &*refusal : nullptr);
-    }
+    Window(connection, depth, feed).run();
 }
 
 }  // namespace data

@@ -28,6 +28,18 @@ inline constexpr std::size_t kMostStatementsInFlight = 1000;
 // Windows 64 KiB) are counted on, before the server's own send buffer is.
 inline constexpr std::size_t kStatementsInFlightUntold = 64 * 1024 / kLongestAnswerBytes;
 
+// A statement with rows that a feed asks between its own: written in their order, its
+// answer read once every statement before it has its answer.
+struct Question {
+    // UTF-8.
+    std::string text;
+    // The most bytes its answer may take, rows and all: that much of the receive buffer is
+    // kept for it while it is unread.
+    std::size_t mostBytes = 0;
+    // Reads its answer (Connection::sendQuery of the same text, then storeResult).
+    std::function<void()> read;
+};
+
 // What a pipeline asks of the one who feeds it.
 class PipelineFeed {
 public:
@@ -38,29 +50,21 @@ public:
     // The answer to the oldest statement not yet answered, in the order written: none
     // when it went through, the server's refusal otherwise.
     virtual void answered(const DatabaseError* refusal) = 0;
-};
-
-// Answers still waiting for statements written before the feed's own (a session's opening
-// flight), which the one who wrote them reads rather than the pipeline dropping them.
-struct EarlierAnswers {
-    // The most bytes those answers may take, rows and all.
-    std::size_t mostBytes = 0;
-    // Reads every one of them (Connection::sendQuery of each text, in the order written).
-    std::function<void()> take;
+    // A question to write before any further statement, asked for before every statement
+    // and after every answer while none is under way; none when there is none.
+    virtual std::optional<Question> question() { return std::nullopt; }
 };
 
 // Streams `feed`'s statements over `connection`'s open session, keeping up to `depth`
 // (at least 1, at most the connection's mostStatementsInFlight()) unanswered: a place
 // freed by an answer is filled with the next statement before the following answer is
-// read. Returns when the feed has ended and every statement has its answer; a refusal
-// stops nothing. Throws DatabaseError when the session is lost (the connection is then
-// closed): the statements written and not answered may or may not have run, none after
-// them was written. Whatever the feed or `earlier` throws leaves as it is.
-// Answers waiting from before are dropped unread, unless `earlier` takes them: then the
-// first statements are written behind them, as many as the receive buffer holds beside
-// their most bytes, before they are taken, so that the server has the statements as
-// soon as it has answered them.
-void streamStatements(Connection& connection, std::size_t depth, PipelineFeed& feed,
-                      const EarlierAnswers* earlier = nullptr);
+// read. A question goes as soon as the receive buffer has room for its answer beside those
+// under way (at once when none is), and while it is unread the statements after it keep
+// that room free. Returns when the feed has ended and every statement and question has
+// its answer; a refusal stops nothing. Throws DatabaseError when the session is lost (the
+// connection is then closed): the statements written and not answered may or may not
+// have run, none after them was written. Whatever the feed or a question's reading throws
+// leaves as it is. Answers an earlier statement left waiting are dropped unread first.
+void streamStatements(Connection& connection, std::size_t depth, PipelineFeed& feed);
 
 }  // namespace data

@@ -161,33 +161,10 @@ std::optional<RunOutcome> claimCluster(const data::Connection& first, const Serv
     return std::nullopt;
 }
 
-// Which tenants keep rows without transactions; unknown when the server would not say,
-// and then every refusal by a row may have left some. A lost session is thrown on: the
-// statements written behind the question are lost with it.
-void readNonTransactional(TDM& dm, RunTally& tally)
-{
-    std::set<std::string> names;
-    try {
-        dm.qryTmp.setSql(std::string(kNonTransactionalTables));
-        dm.qryTmp.open();
-        for (const std::string& name : listedNames(dm))
-            names.insert(name);
-    } catch (const data::DatabaseError& error) {
-        tally.nonTransactionalUnknown();
-        if (error.sessionLost())
-            throw;
-        return;
-    } catch (const data::Error&) {
-        tally.nonTransactionalUnknown();
-        return;
-    }
-    tally.nonTransactional(std::move(names));
-}
-
 // The most bytes of the answer to kNonTransactionalTables while `names` are listed: its
 // column and end packets, and per row a packet header, a length and a name that is not
-// longer in the session's code page than in UTF-8. Only a tenant created between the list
-// and the question could add a row, far less than the server's own send buffer holds.
+// longer in the session's code page than in UTF-8. A tenant created after the list adds a
+// row of its own; hundreds of them would not fill the server's own send buffer.
 std::size_t mostNonTransactionalBytes(const std::vector<std::string>& names)
 {
     constexpr std::size_t kColumnAndEndPackets = 512;
@@ -203,12 +180,10 @@ struct Opening {
     ServerProbe probe;
     // Held until the run ends (claimCluster).
     std::unique_ptr<data::Connection> clusterLock;
-    // The answer about tables without transactions is still waiting: at most this long.
-    std::size_t nonTransactionalBytes = 0;
 };
 
-// What the first session reads before any statement: the answers to the opening flight
-// up to the list. Ends the run early when the server may not be written by this run, or
+// What the first session reads before any statement: the answers to the opening flight.
+// Ends the run early when the server may not be written by this run, or
 // the list cannot be read; otherwise opens the queue with the list.
 std::optional<RunOutcome> readOpening(TDM& dm, const RunOptions& options, FurtherSessions* further,
                                       NameQueue& queue, RunTally& tally, Opening& opening)
@@ -236,7 +211,7 @@ std::optional<RunOutcome> readOpening(TDM& dm, const RunOptions& options, Furthe
         return endedEarly(RunEnd::ListUnreadable, error.failure());
     }
     tally.listRead(names.size());
-    opening.nonTransactionalBytes = mostNonTransactionalBytes(names);
+    tally.nonTransactionalAnswerAtMost(mostNonTransactionalBytes(names));
     queue.open(std::move(names));
     return std::nullopt;
 }
@@ -281,7 +256,7 @@ void continueOnAnotherNode(const data::Connection& lost, const std::string& clus
 
 std::vector<std::string> openingStatements(const RunOptions& options)
 {
-    return {probeStatement(options.commandLock), std::string(kListDatabases), std::string(kNonTransactionalTables)};
+    return {probeStatement(options.commandLock), std::string(kListDatabases)};
 }
 
 namespace {
@@ -323,17 +298,10 @@ RunOutcome runOverSessions(TDM& dm, RunObserver& observer, const RunOptions& opt
     if (std::optional<RunOutcome> early =
             readOpening(dm, options, further ? &*further : nullptr, queue, tally, opening))
         return std::move(*early);
-    if (options.dryRun) {
+    if (options.dryRun)
         showStatements(queue, tally);
-    } else {
-        // The first statements leave before the answer about tables without transactions
-        // is read: the server has them as soon as it has answered, a round trip earlier.
-        const data::EarlierAnswers engines{opening.nonTransactionalBytes, [&] { readNonTransactional(dm, tally); }};
-        SessionWorker(dm.conMain, options.depth, queue, tally, &engines).run();
-    }
-    // A first session lost before it read that answer leaves it unknown, so that the
-    // other sessions' refusals wait for it no longer.
-    tally.nonTransactionalUnknown();
+    else
+        SessionWorker(dm.conMain, options.depth, queue, tally).run();
     further.reset();
     if (!options.dryRun && !opening.probe.clusterUuid.empty())
         continueOnAnotherNode(dm.conMain, opening.probe.clusterUuid, options, queue, tally);

@@ -20,7 +20,8 @@ namespace update {
 
 inline constexpr std::string_view kListDatabases = "SHOW DATABASES";
 // The tenants whose calendar table keeps rows without transactions (the account sees the
-// tables it has a right on; one it has none on refuses before any row anyway).
+// tables it has a right on; one it has none on refuses before any row anyway). Asked once
+// in a run, and only when a refusal by a row needs it (SessionWorker).
 inline constexpr std::string_view kNonTransactionalTables =
     "SELECT t.TABLE_SCHEMA FROM information_schema.TABLES t JOIN information_schema.ENGINES e USING (ENGINE) "
     "WHERE t.TABLE_NAME = 'calendar' AND e.TRANSACTIONS <> 'YES'";

@@ -16,22 +16,22 @@ constexpr unsigned kDuplicateEntry = 1062;
 // come before any row.
 constexpr unsigned kRefusedByARow[] = {1062, 1644, 4025, 3819, 1406, 1048, 1264, 1265, 1366};
 
-bool refusedByARow(unsigned number)
+}  // namespace
+
+bool refusedByARow(const data::DatabaseError& refusal)
 {
     for (const unsigned byARow : kRefusedByARow) {
-        if (number == byARow)
+        if (refusal.number() == byARow)
             return true;
     }
     return false;
 }
 
-}  // namespace
-
 DatabaseOutcome outcomeOfAnswer(const data::DatabaseError* refusal, bool transactional)
 {
     if (!refusal)
         return DatabaseOutcome::Updated;
-    if (!transactional && refusedByARow(refusal->number()))
+    if (!transactional && refusedByARow(*refusal))
         return DatabaseOutcome::PossiblyPartlyWritten;
     return refusal->number() == kDuplicateEntry ? DatabaseOutcome::AlreadyThere : DatabaseOutcome::Skipped;
 }

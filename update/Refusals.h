@@ -12,4 +12,8 @@ namespace update {
 // `transactional`, leaves the database possibly partly written whatever its number says.
 DatabaseOutcome outcomeOfAnswer(const data::DatabaseError* refusal, bool transactional = true);
 
+// Whether the refusal may come from one of the rows, after the rows before it were stored:
+// only then does it matter whether the table keeps them without a transaction.
+bool refusedByARow(const data::DatabaseError& refusal);
+
 }  // namespace update

@@ -10,6 +10,27 @@ void RunTally::listRead(std::size_t count)
     observer_.listRead(count);
 }
 
+bool RunTally::takeTheQuestion()
+{
+    const std::lock_guard<std::mutex> guard(lock_);
+    if (questionTaken_ || enginesKnown_ || enginesUnknown_)
+        return false;
+    questionTaken_ = true;
+    return true;
+}
+
+void RunTally::nonTransactionalAnswerAtMost(std::size_t bytes)
+{
+    const std::lock_guard<std::mutex> guard(lock_);
+    nonTransactionalAnswerBytes_ = bytes;
+}
+
+std::size_t RunTally::nonTransactionalAnswerBytes() const
+{
+    const std::lock_guard<std::mutex> guard(lock_);
+    return nonTransactionalAnswerBytes_;
+}
+
 void RunTally::nonTransactional(std::set<std::string> names)
 {
     {

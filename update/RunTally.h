@@ -19,14 +19,20 @@ public:
     RunTally& operator=(const RunTally&) = delete;
 
     void listRead(std::size_t count);
+    // Which tables keep rows without transactions is asked only once a refusal by a row
+    // needs it, by the one session that takes the question: true for the first caller
+    // while nobody has told it, false after. That session then tells it below (unknown
+    // when it cannot), and sessions whose refusals need it meanwhile wait in transactional().
+    bool takeTheQuestion();
+    // The most bytes the question's answer may take, from the list's names.
+    void nonTransactionalAnswerAtMost(std::size_t bytes);
+    std::size_t nonTransactionalAnswerBytes() const;
     // The databases whose calendar table keeps rows without transactions; none known:
-    // every one may (nonTransactionalUnknown). Told once: what comes after is ignored, so
-    // that a run can settle what no session told it as unknown.
+    // every one may (nonTransactionalUnknown). Told once: what comes after is ignored.
     void nonTransactional(std::set<std::string> names);
     void nonTransactionalUnknown();
-    // Whether a refusal by `name`'s table leaves none of the statement's rows; waits
-    // until one of the above was told, since sessions may have answers before the first
-    // one has read which tables keep rows without transactions.
+    // Whether a refusal by a row of `name`'s table leaves none of the statement's rows;
+    // waits until the session that took the question has told it.
     bool transactional(const std::string& name) const;
     // Counts the database's outcome, then tells the observer.
     void database(const DatabaseResult& result);
@@ -49,6 +55,8 @@ private:
     RunOutcome outcome_;
     bool lost_ = false;
     mutable std::condition_variable enginesTold_;
+    bool questionTaken_ = false;
+    std::size_t nonTransactionalAnswerBytes_ = 0;
     bool enginesKnown_ = false;
     bool enginesUnknown_ = false;
     std::set<std::string> nonTransactional_;

@@ -364,7 +364,9 @@ TEST_F(CliWithServer, ARunThatWroteNothingSaysSoAndEndsWithThree)
 
 // A trigger refuses month 7: a table without transactions keeps months 1-6, so the report
 // never says the database was merely skipped, nor the run that nothing was written; on a
-// transactional table the same refusal leaves nothing, and the run wrote nothing.
+// transactional table the same refusal leaves nothing, and the run wrote nothing. Which
+// tables keep rows without transactions is asked only after that refusal, and the answers
+// that came after it wait for it: one session still reports in the list's order.
 TEST_F(CliWithServer, ARefusalAfterSomeRowsOnATableWithoutTransactionsIsNeverNothingWritten)
 {
     struct Case {
@@ -378,22 +380,72 @@ TEST_F(CliWithServer, ARefusalAfterSomeRowsOnATableWithoutTransactionsIsNeverNot
         {"MyISAM", testing_support::Engine::MyISAM, "possibly-partly-written", 6, 0},
         {"InnoDB", testing_support::Engine::InnoDB, "skipped", 0, 3},
     };
+    struct Run {
+        Arguments options;
+        // Tenants updated before and after it in the list; with them the run wrote something.
+        bool neighbours;
+    };
+    const Run runs[] = {{{}, false}, {{}, true}, {{"--batch", "1"}, true}, {{"--sessions", "4", "--batch", "2"}, true}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        dropTenantDatabases(admin);
-        createTenant(admin, "cervenec",
-                     testing_support::CalendarShape{.table = CalendarTable::WithoutKey, .engine = c.engine, .refusesJuly = true});
+        for (const auto& [options, neighbours] : runs) {
+            SCOPED_TRACE(std::string(c.what) + " " + ::testing::PrintToString(options) + (neighbours ? " with neighbours" : ""));
+            dropTenantDatabases(admin);
+            createTenant(admin, "cervenec",
+                         testing_support::CalendarShape{.table = CalendarTable::WithoutKey, .engine = c.engine, .refusesJuly = true});
+            const std::vector<std::string> others = neighbours ? std::vector<std::string>{"a_pred", "zari"} : std::vector<std::string>{};
+            for (const std::string& name : others)
+                createTenant(admin, name, testing_support::CalendarShape{.table = CalendarTable::WithoutKey, .engine = c.engine});
+            Arguments arguments = {"--host", "127.0.0.1", "--format", "json"};
+            arguments.insert(arguments.end(), options.begin(), options.end());
 
-        const CliResult result = runCli({"--host", "127.0.0.1", "--format", "json"});
+            const CliResult result = runCli(arguments);
 
-        EXPECT_EQ(result.exitStatus, c.status);
-        EXPECT_EQ(countStartingWith(result.out,
-                                    std::string(R"({"type":"database","server":"127.0.0.1","database":"cervenec","outcome":")") +
-                                        c.outcome + R"(","error":{"number":1644,)"),
-                  1u)
-            << ::testing::PrintToString(result.out);
-        EXPECT_EQ(calendarRows(admin, "cervenec").size(), c.rowsLeft);
+            EXPECT_EQ(result.exitStatus, neighbours ? 0 : c.status);
+            const std::string line = R"({"type":"database","server":"127.0.0.1","database":")";
+            EXPECT_EQ(countStartingWith(result.out, line + "cervenec\",\"outcome\":\"" + c.outcome + R"(","error":{"number":1644,)"), 1u)
+                << ::testing::PrintToString(result.out);
+            EXPECT_EQ(calendarRows(admin, "cervenec").size(), c.rowsLeft);
+            for (const std::string& name : others) {
+                EXPECT_EQ(countStartingWith(result.out, line + name + R"(","outcome":"updated")"), 1u) << name;
+                EXPECT_EQ(calendarRows(admin, name).size(), 12u) << name;
+            }
+            if (options.empty() || options[0] == "--batch") {
+                std::vector<std::string> reported;
+                for (const std::string& name : databasesAsTheProgramSeesThem()) {
+                    if (countStartingWith(result.out, line + name + "\"") == 1)
+                        reported.push_back(name);
+                }
+                std::vector<std::string> inOrder;
+                for (const std::string& out : result.out) {
+                    if (out.starts_with(line))
+                        inOrder.push_back(out.substr(line.size(), out.find('"', line.size()) - line.size()));
+                }
+                EXPECT_EQ(inOrder, reported) << "one session tells its databases in the list's order";
+            }
+        }
     }
+}
+
+// The session is lost as it asks which tables keep rows without transactions, after a
+// refusal by a row: what it had read is still told, and that refusal, on a table it never
+// learned about, counts as possibly partly written.
+TEST_F(CliWithServer, ASessionLostAsItAsksAboutTablesWithoutTransactionsStillTellsWhatItRead)
+{
+    dropTenantDatabases(admin);
+    createTenant(admin, "a_pred", CalendarTable::WithKey);
+    createTenant(admin, "cervenec", testing_support::CalendarShape{.table = CalendarTable::WithoutKey, .refusesJuly = true});
+    CuttingProxy relay(kRelayAddress, "information_schema.TABLES");
+
+    const CliResult result = runCli({"--host", kRelayAddress, "--format", "json"});
+
+    EXPECT_EQ(result.exitStatus, 2);
+    const std::string line = std::string(R"({"type":"database","server":")") + kRelayAddress + R"(","database":")";
+    EXPECT_EQ(countStartingWith(result.out, line + R"(a_pred","outcome":"updated")"), 1u) << ::testing::PrintToString(result.out);
+    EXPECT_EQ(countStartingWith(result.out, line + R"(cervenec","outcome":"possibly-partly-written","error":{"number":1644,)"), 1u)
+        << ::testing::PrintToString(result.out);
+    EXPECT_EQ(calendarRows(admin, "a_pred").size(), 12u);
+    EXPECT_EQ(countStartingWith(result.out, line), databasesAsTheProgramSeesThem().size())
+        << "every statement was answered before the question";
 }
 
 // A read-only server is found by the probe that goes with the connect: not one statement

@@ -129,10 +129,13 @@ TEST_F(CliRoundTrips, EveryOutcomeStaysExactWhateverTheBatchesAndSessions)
         // Each session opens with the code page and the server's answer about itself: the
         // first one's probe, then the list, once; a further one's proof that it reached the
         // first one's server. After that only calendar statements go, and a further session
-        // that logged in after the first had taken every name sends nothing at all.
+        // that logged in after the first had taken every name sends nothing at all. t14's
+        // refusal by a row makes one session, in the whole run, ask which tables keep rows
+        // without transactions.
         const std::vector<std::vector<std::string>> sessions = log.queriesBySession("quorvel");
         ASSERT_GE(sessions.size(), 1u);
         EXPECT_LE(sessions.size(), c.sessions);
+        std::size_t questions = 0;
         for (std::size_t i = 0; i < sessions.size(); ++i) {
             SCOPED_TRACE("session " + std::to_string(i + 1));
             const std::vector<std::string> sent = probesMarked(sessions[i]);
@@ -142,16 +145,20 @@ TEST_F(CliRoundTrips, EveryOutcomeStaysExactWhateverTheBatchesAndSessions)
             if (i == 0) {
                 expected.emplace_back(kProbeMark);
                 expected.emplace_back("SHOW DATABASES");
-                expected.emplace_back(update::kNonTransactionalTables);
             } else {
                 expected.emplace_back(kProofMark);
             }
             ASSERT_GE(sent.size(), expected.size());
             EXPECT_EQ(std::vector<std::string>(sent.begin(), sent.begin() + static_cast<std::ptrdiff_t>(expected.size())),
                       expected);
-            EXPECT_TRUE(std::all_of(sent.begin() + static_cast<std::ptrdiff_t>(expected.size()), sent.end(),
-                                    [](const std::string& query) { return query.starts_with("INSERT INTO `"); }));
+            for (auto query = sent.begin() + static_cast<std::ptrdiff_t>(expected.size()); query != sent.end(); ++query) {
+                if (*query == update::kNonTransactionalTables)
+                    ++questions;
+                else
+                    EXPECT_TRUE(query->starts_with("INSERT INTO `")) << *query;
+            }
         }
+        EXPECT_EQ(questions, 1u);
     }
 }
 

@@ -46,6 +46,59 @@ private:
     std::size_t next_ = 0;
 };
 
+// Statements fed one by one with one question among them, wanted once `wantAfter` answers
+// have come (0: before the first statement), whose answer is read through `session`; where
+// it went and where its answer was read.
+class StatementsAndAQuestion : public Statements {
+public:
+    static constexpr char kQuestion[] = "SELECT 'asked'";
+
+    StatementsAndAQuestion(data::Connection& session, std::size_t statements, std::size_t wantAfter,
+                           std::size_t mostBytes)
+        : Statements(std::vector<std::string>(statements, "DO 1")),
+          session_(session),
+          wantAfter_(wantAfter),
+          mostBytes_(mostBytes)
+    {
+    }
+
+    std::optional<std::string> nextStatement() override
+    {
+        std::optional<std::string> statement = Statements::nextStatement();
+        if (statement) {
+            ++written_;
+            if (asked_ && !questionAnswer)
+                ++writtenWhileQuestionUnread;
+        }
+        return statement;
+    }
+    std::optional<data::Question> question() override
+    {
+        if (asked_ || answers.size() < wantAfter_)
+            return std::nullopt;
+        asked_ = true;
+        writtenBeforeQuestion = written_;
+        return data::Question{kQuestion, mostBytes_, [this] {
+                                  session_.sendQuery(kQuestion);
+                                  data::StoredResult rows = session_.storeResult();
+                                  questionAnswer = rows.fetchRow() ? rows.firstColumn() : "no row";
+                                  answersBeforeQuestionRead = answers.size();
+                              }};
+    }
+
+    std::size_t writtenBeforeQuestion = 0;
+    std::size_t writtenWhileQuestionUnread = 0;
+    std::size_t answersBeforeQuestionRead = 0;
+    std::optional<std::string> questionAnswer;
+
+private:
+    data::Connection& session_;
+    const std::size_t wantAfter_;
+    const std::size_t mostBytes_;
+    std::size_t written_ = 0;
+    bool asked_ = false;
+};
+
 // A session through a relay at `address` that asks the system for room for the answers
 // of 300 statements, more than the 124 counted on where it cannot ask; the room it got.
 std::size_t connectAskingRoomFor300(TDM& dm, const char* address)
@@ -58,11 +111,11 @@ std::size_t connectAskingRoomFor300(TDM& dm, const char* address)
 
 // `feed` streamed in a thread of its own while the test watches the relay; what the
 // pipeline throws fails the test.
-std::thread streamInThread(TDM& dm, std::size_t depth, Statements& feed, const data::EarlierAnswers* earlier = nullptr)
+std::thread streamInThread(TDM& dm, std::size_t depth, Statements& feed)
 {
-    return std::thread([&dm, depth, &feed, earlier] {
+    return std::thread([&dm, depth, &feed] {
         try {
-            data::streamStatements(dm.conMain, depth, feed, earlier);
+            data::streamStatements(dm.conMain, depth, feed);
         } catch (const std::exception& error) {
             ADD_FAILURE() << error.what();
         }
@@ -457,27 +510,23 @@ TEST_F(Session, APipelineKeepsNoMoreUnansweredThanItsReceiveBufferHolds)
     EXPECT_EQ(local.conMain.mostStatementsInFlight(), data::kStatementsInFlightUntold);
 }
 
-// Answers still waiting from before a pipeline (a run's opening) are read by whoever sent
-// their statements, after as many of the pipeline's statements as the receive buffer holds
-// beside them, so that the server has those as soon as it has answered. A relay holds every
-// answer back: what passes it before they are read shows how many were written ahead.
-TEST_F(Session, APipelineWritesAheadOfEarlierAnswersWhatTheBufferHoldsBesideThem)
+// A question with rows between a pipeline's statements goes as soon as the receive buffer
+// has room for its longest answer beside those under way, and keeps that room free until
+// it is read. A relay holds every answer back: what passes it shows what was written.
+TEST_F(Session, AQuestionAmongStatementsKeepsTheRoomOfItsAnswerFree)
 {
-    constexpr char kEarlier[] = "SELECT 'earlier'";
     struct Case {
         const char* description;
-        bool earlierWaiting;
         std::size_t depth;
-        // Longest answers' worth of the buffer that the earlier answers may take (a part
-        // of one counts whole).
-        std::size_t earlierRoom;
+        // Longest answers' worth of the buffer the question's answer may take (a part of
+        // one counts whole).
+        std::size_t questionRoom;
     };
     const Case cases[] = {
-        {"small earlier answers: the whole buffer but their room", true, 1000, 1},
-        {"the earlier answers may take half of it", true, 1000, 150},
-        {"a shallow pipeline writes no more than its depth", true, 5, 1},
-        {"earlier answers that may fill the buffer: nothing ahead", true, 1000, 400},
-        {"nothing waiting (dropped before): what reads them goes first", false, 1000, 1},
+        {"a short answer takes one place", 1000, 1},
+        {"an answer that may take half the buffer", 1000, 150},
+        {"a shallow pipeline writes no more than its depth", 5, 1},
+        {"an answer that may fill the buffer goes alone", 1000, 400},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.description);
@@ -487,27 +536,45 @@ TEST_F(Session, APipelineWritesAheadOfEarlierAnswersWhatTheBufferHoldsBesideThem
         const std::size_t room = connectAskingRoomFor300(dm, "127.0.0.11");
         ASSERT_GT(room, 250u);
         relay.holdAnswers();
-        if (c.earlierWaiting)
-            dm.conMain.write(kEarlier);
-        std::string earlierAnswer;
-        const data::EarlierAnswers earlier{c.earlierRoom * data::kLongestAnswerBytes - 10, [&] {
-                                               dm.conMain.sendQuery(kEarlier);
-                                               data::StoredResult rows = dm.conMain.storeResult();
-                                               if (rows.fetchRow())
-                                                   earlierAnswer = rows.firstColumn();
-                                           }};
-        const std::size_t ahead =
-            c.earlierWaiting ? std::min(c.depth, room > c.earlierRoom ? room - c.earlierRoom : 0) : 0;
-        Statements feed(std::vector<std::string>(room + 50, "DO 1"));
-        std::thread pipeline = streamInThread(dm, c.depth, feed, &earlier);
+        StatementsAndAQuestion feed(dm.conMain, room + 50, 0, c.questionRoom * data::kLongestAnswerBytes - 10);
+        // The question goes first; the statements after it, while its place counts in the
+        // depth and its answer's room in the buffer.
+        const std::size_t statementsAhead =
+            std::min(c.depth - 1, room > c.questionRoom ? room - c.questionRoom : 0);
+        std::thread pipeline = streamInThread(dm, c.depth, feed);
 
-        EXPECT_EQ(relay.waitForQueries(1 + ahead, std::chrono::seconds(60)), 1 + ahead);
-        EXPECT_EQ(relay.queriesAfterQuiet(std::chrono::milliseconds(500)), 1 + ahead);
+        EXPECT_EQ(relay.waitForQueries(1 + statementsAhead, std::chrono::seconds(60)), 1 + statementsAhead);
+        EXPECT_EQ(relay.queriesAfterQuiet(std::chrono::milliseconds(500)), 1 + statementsAhead);
         relay.release();
         pipeline.join();
-        EXPECT_EQ(earlierAnswer, "earlier");
+        EXPECT_EQ(feed.questionAnswer, "asked");
         EXPECT_EQ(feed.answers.size(), room + 50);
         EXPECT_TRUE(std::all_of(feed.answers.begin(), feed.answers.end(), [](const auto& answer) { return !answer; }));
+    }
+}
+
+// A question wanted in the middle of a run is answered in its place: after every statement
+// written before it, and the statements after it keep going unless its answer may take the
+// whole buffer.
+TEST_F(Session, AQuestionsAnswerIsReadAfterTheStatementsWrittenBeforeIt)
+{
+    TDM dm;
+    update::assignSessionSettings(dm.conMain, "127.0.0.1");
+    dm.conMain.connect();
+    const std::size_t room = dm.conMain.mostStatementsInFlight();
+    for (const bool wholeBuffer : {false, true}) {
+        SCOPED_TRACE(wholeBuffer ? "an answer that may take the whole buffer" : "a short answer");
+        StatementsAndAQuestion feed(dm.conMain, 40, 3, wholeBuffer ? room * data::kLongestAnswerBytes : 100);
+        data::streamStatements(dm.conMain, 10, feed);
+
+        EXPECT_EQ(feed.questionAnswer, "asked");
+        EXPECT_EQ(feed.answers.size(), 40u);
+        EXPECT_GE(feed.writtenBeforeQuestion, 10u) << "the window was full when the question was wanted";
+        EXPECT_EQ(feed.answersBeforeQuestionRead, feed.writtenBeforeQuestion);
+        if (wholeBuffer)
+            EXPECT_EQ(feed.writtenWhileQuestionUnread, 0u);
+        else
+            EXPECT_GT(feed.writtenWhileQuestionUnread, 0u);
     }
 }
 
