@@ -16,7 +16,6 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <set>
 
 namespace update {
 
@@ -183,8 +182,8 @@ struct Opening {
 };
 
 // What the first session reads before any statement: the answers to the opening flight.
-// Ends the run early when the server may not be written by this run, or
-// the list cannot be read; otherwise opens the queue with the list.
+// Ends the run early when the server may not be written by this run, or the list cannot
+// be read; otherwise opens the queue with the list.
 std::optional<RunOutcome> readOpening(TDM& dm, const RunOptions& options, FurtherSessions* further,
                                       NameQueue& queue, RunTally& tally, Opening& opening)
 {
