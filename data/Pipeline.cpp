@@ -45,7 +45,11 @@ public:
     }
 
 private:
-    std::size_t underWay() const { return connection_.answersWaiting() + (asked_ ? questionRoom_ - 1 : 0); }
+    // The question's answer takes its own place and the rest of its room.
+    std::size_t underWay() const
+    {
+        return connection_.answersWaiting() + (asked_ ? roomFor(asked_->mostBytes) - 1 : 0);
+    }
 
     void writeQuestionWhenItFits()
     {
@@ -57,7 +61,6 @@ private:
         connection_.write(wanted_->text);
         asked_ = std::move(wanted_);
         wanted_.reset();
-        questionRoom_ = room;
     }
 
     void fill()
@@ -93,7 +96,6 @@ private:
     std::optional<Question> wanted_;
     std::optional<Question> asked_;
     std::size_t answersBeforeQuestion_ = 0;
-    std::size_t questionRoom_ = 0;
 };
 
 }  // namespace

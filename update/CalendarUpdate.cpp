@@ -174,33 +174,27 @@ std::size_t mostNonTransactionalBytes(const std::vector<std::string>& names)
     return bytes;
 }
 
-// What the first session has read of its opening flight when the statements may begin.
-struct Opening {
-    ServerProbe probe;
-    // Held until the run ends (claimCluster).
-    std::unique_ptr<data::Connection> clusterLock;
-};
-
 // What the first session reads before any statement: the answers to the opening flight.
 // Ends the run early when the server may not be written by this run, or the list cannot
 // be read; otherwise opens the queue with the list.
 std::optional<RunOutcome> readOpening(TDM& dm, const RunOptions& options, FurtherSessions* further,
-                                      NameQueue& queue, RunTally& tally, Opening& opening)
+                                      NameQueue& queue, RunTally& tally, ServerProbe& probe,
+                                      std::unique_ptr<data::Connection>& clusterLock)
 {
     // Learning who the server is counts as part of reading its list.
     try {
-        opening.probe = readProbe(dm.conMain, options.commandLock);
+        probe = readProbe(dm.conMain, options.commandLock);
     } catch (const data::Error& error) {
         return endedEarly(RunEnd::ListUnreadable, error.failure());
     }
-    if (std::optional<RunOutcome> refused = refusedServer(opening.probe, options))
+    if (std::optional<RunOutcome> refused = refusedServer(probe, options))
         return refused;
-    if (!opening.probe.clusterUuid.empty() && !options.dryRun) {
-        if (std::optional<RunOutcome> other = claimCluster(dm.conMain, opening.probe, opening.clusterLock))
+    if (!probe.clusterUuid.empty() && !options.dryRun) {
+        if (std::optional<RunOutcome> other = claimCluster(dm.conMain, probe, clusterLock))
             return other;
     }
     if (further)
-        further->firstServerIs(opening.probe);
+        further->firstServerIs(probe);
     std::vector<std::string> names;
     if (Failure failure; !dm.OpenQuery(dm.qryTmp, std::string(kListDatabases), &failure))
         return endedEarly(RunEnd::ListUnreadable, std::move(failure));
@@ -293,17 +287,19 @@ RunOutcome runOverSessions(TDM& dm, RunObserver& observer, const RunOptions& opt
     };
     if (std::optional<Failure> failure = openFirst(setOffFurther))
         return endedEarly(RunEnd::NoConnection, std::move(*failure));
-    Opening opening;
+    ServerProbe probe;
+    // Held until the run ends (claimCluster).
+    std::unique_ptr<data::Connection> clusterLock;
     if (std::optional<RunOutcome> early =
-            readOpening(dm, options, further ? &*further : nullptr, queue, tally, opening))
+            readOpening(dm, options, further ? &*further : nullptr, queue, tally, probe, clusterLock))
         return std::move(*early);
     if (options.dryRun)
         showStatements(queue, tally);
     else
         SessionWorker(dm.conMain, options.depth, queue, tally).run();
     further.reset();
-    if (!options.dryRun && !opening.probe.clusterUuid.empty())
-        continueOnAnotherNode(dm.conMain, opening.probe.clusterUuid, options, queue, tally);
+    if (!options.dryRun && !probe.clusterUuid.empty())
+        continueOnAnotherNode(dm.conMain, probe.clusterUuid, options, queue, tally);
     // Every session has ended: what none of them took was not reached.
     for (const std::string& name : queue.untaken())
         tally.database({name, DatabaseOutcome::NotReached, nullptr, {}});
